@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdint>
+
+// The kind of dialog that recognition found; it chooses the strategy that fills
+// the dialog, and the hook library takes it to know where the tree view lies.
+enum DialogType : std::int32_t {
+    OldFolderBrowser = 0,
+    NewFolderBrowser = 1,
+    StandardFileDialog = 2,
+    KeyboardFileDialog = 3,
+    OfficeFileDialog = 4,
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace corvane {
+
+// Splits the command line (without the program's name), finds the target
+// dialog and runs the strategy for its type. 0 done, -1 nothing could be done.
+int RunCommandLine(const wchar_t* commandLine);
+
+} // namespace corvane

@@ -1,0 +1,136 @@
+#include "folderdialogs/display_path.h"
+
+#include <shlwapi.h>
+
+#include <cstring>
+#include <vector>
+
+namespace corvane {
+namespace {
+
+// Owns one COM interface reference.
+template <typename Interface>
+class ComRef {
+public:
+    ComRef() = default;
+    explicit ComRef(Interface* adopted) noexcept : pointer_(adopted) {}
+    ~ComRef() { Reset(); }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+
+    Interface* get() const noexcept { return pointer_; }
+    Interface** receive() noexcept {
+        Reset();
+        return &pointer_;
+    }
+    void Adopt(Interface* adopted) noexcept {
+        Reset();
+        pointer_ = adopted;
+    }
+    void Reset() noexcept {
+        if (pointer_ != nullptr)
+            pointer_->Release();
+        pointer_ = nullptr;
+    }
+
+private:
+    Interface* pointer_ = nullptr;
+};
+
+// Owns an identifier list allocated by the shell allocator.
+class ShellItemList {
+public:
+    ShellItemList(IMalloc* allocator, LPITEMIDLIST list) noexcept : allocator_(allocator), list_(list) {}
+    ~ShellItemList() {
+        if (allocator_ != nullptr && list_ != nullptr)
+            allocator_->Free(list_);
+    }
+    ShellItemList(const ShellItemList&) = delete;
+    ShellItemList& operator=(const ShellItemList&) = delete;
+
+    const SHITEMID* first() const noexcept { return &list_->mkid; }
+
+private:
+    IMalloc* allocator_;
+    LPITEMIDLIST list_;
+};
+
+const SHITEMID* NextItem(const SHITEMID* item) {
+    return reinterpret_cast<const SHITEMID*>(reinterpret_cast<const BYTE*>(item) + item->cb);
+}
+
+constexpr std::size_t kSingleItemCapacity = 1024;
+
+// Joins the display names of the list's items, level by level; empty when a
+// level cannot be named.
+std::wstring JoinDisplayNames(IShellFolder* desktop, const SHITEMID* item) {
+    desktop->AddRef();
+    ComRef<IShellFolder> current(desktop);
+
+    alignas(8) BYTE single[kSingleItemCapacity];
+    std::wstring joined;
+    for (; item->cb != 0; item = NextItem(item)) {
+        if (static_cast<std::size_t>(item->cb) + 3 > kSingleItemCapacity)
+            return {};
+        std::memcpy(single, item, item->cb);
+        single[item->cb] = 0;
+        single[item->cb + 1] = 0;
+        const auto singleList = reinterpret_cast<LPCITEMIDLIST>(single);
+
+        const std::wstring name = ItemDisplayName(current.get(), singleList);
+        if (name.empty())
+            return {};
+        if (!joined.empty())
+            joined += L'\\';
+        joined += name;
+
+        // A middle item that is no folder leaves no folder: the next name fails.
+        IShellFolder* child = nullptr;
+        if (FAILED(current.get()->BindToObject(singleList, nullptr, IID_IShellFolder,
+                                               reinterpret_cast<void**>(&child))))
+            child = nullptr;
+        current.Adopt(child);
+    }
+    return joined;
+}
+
+} // namespace
+
+std::wstring ItemDisplayName(IShellFolder* folder, LPCITEMIDLIST item) {
+    if (folder == nullptr)
+        return {};
+    STRRET name{};
+    if (folder->GetDisplayNameOf(item, SHGDN_NORMAL, &name) != S_OK)
+        return {};
+    wchar_t* text = nullptr;
+    if (StrRetToStrW(&name, item, &text) != S_OK)
+        return {};
+    std::wstring copy;
+    try {
+        copy = text;
+    } catch (...) {
+        CoTaskMemFree(text);
+        throw;
+    }
+    CoTaskMemFree(text);
+    return copy;
+}
+
+std::wstring ResolveDisplayPath(const std::wstring& path) {
+    ComRef<IMalloc> allocator;
+    ComRef<IShellFolder> desktop;
+    if (FAILED(SHGetMalloc(allocator.receive())) || FAILED(SHGetDesktopFolder(desktop.receive())) ||
+        allocator.get() == nullptr || desktop.get() == nullptr)
+        return {};
+
+    std::vector<wchar_t> writable(path.begin(), path.end());
+    writable.push_back(L'\0');
+    LPITEMIDLIST list = nullptr;
+    if (FAILED(desktop.get()->ParseDisplayName(nullptr, nullptr, writable.data(), nullptr, &list, nullptr)) ||
+        list == nullptr)
+        return {};
+    ShellItemList owned(allocator.get(), list);
+    return JoinDisplayNames(desktop.get(), owned.first());
+}
+
+} // namespace corvane

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <shlobj.h>
+
+#include <string>
+
+namespace corvane {
+
+// The display names of the path's shell items below the desktop, joined by
+// backslashes: the chain of item texts a browse-for-folder tree shows for it.
+// Empty when any level cannot be named.
+std::wstring ResolveDisplayPath(const std::wstring& path);
+
+// Display name of a one-level item relative to folder; empty on failure.
+std::wstring ItemDisplayName(IShellFolder* folder, LPCITEMIDLIST item);
+
+} // namespace corvane

@@ -1,0 +1,87 @@
+#include "hooklib/tree_walk.h"
+
+#include <commctrl.h>
+
+namespace cvlib {
+namespace {
+
+HTREEITEM NextItem(HWND tree, WPARAM relation, HTREEITEM item) {
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+}
+
+bool ReadItemText(HWND tree, HTREEITEM item, wchar_t* text) {
+    TVITEMW query;
+    query.mask = TVIF_TEXT | TVIF_HANDLE;
+    query.hItem = item;
+    query.state = 0;
+    query.stateMask = 0;
+    query.pszText = text;
+    query.cchTextMax = kItemTextCapacity;
+    query.iImage = 0;
+    query.iSelectedImage = 0;
+    query.cChildren = 0;
+    query.lParam = 0;
+    text[0] = L'\0';
+    if (SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query)) == 0)
+        return false;
+    text[kItemTextCapacity - 1] = L'\0';
+    return true;
+}
+
+} // namespace
+
+const wchar_t* MatchPathComponent(const wchar_t* remaining, const wchar_t* text) {
+    const wchar_t* position = remaining;
+    while (*position != L'\0' && *position != L'\\') {
+        if (*text != *position)
+            return nullptr;
+        ++position;
+        ++text;
+    }
+    return *text == L'\0' ? position : nullptr;
+}
+
+void BeginTreeWalk(TreeWalk& walk, HWND tree, HWND carrier) {
+    walk.path[0] = L'\0';
+    GetWindowTextW(carrier, walk.path, kPathCapacity);
+    walk.path[kPathCapacity - 1] = L'\0';
+    walk.tree = tree;
+    walk.remaining = walk.path;
+    walk.retries = 0;
+    walk.current = nullptr;
+    if (tree == nullptr)
+        return;
+    const HTREEITEM root = NextItem(tree, TVGN_ROOT, nullptr);
+    if (root == nullptr)
+        return;
+    // The root itself is never compared: the first component names a child of it.
+    walk.current = NextItem(tree, TVGN_CHILD, root);
+}
+
+WalkStep ContinueTreeWalk(TreeWalk& walk) {
+    wchar_t text[kItemTextCapacity];
+    while (walk.current != nullptr) {
+        const wchar_t* end = nullptr;
+        if (ReadItemText(walk.tree, walk.current, text))
+            end = MatchPathComponent(walk.remaining, text);
+        if (end == nullptr) {
+            walk.current = NextItem(walk.tree, TVGN_NEXT, walk.current);
+            continue;
+        }
+        SendMessageW(walk.tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(walk.current));
+        if (*end == L'\0')
+            return WalkStep::Finished;
+        SendMessageW(walk.tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(walk.current));
+        const HTREEITEM child = NextItem(walk.tree, TVGN_CHILD, walk.current);
+        if (child == nullptr && walk.retries < kRetryBudget) {
+            ++walk.retries;
+            return WalkStep::NotYet;
+        }
+        walk.current = child;
+        walk.remaining = end + 1;
+    }
+    return WalkStep::Finished;
+}
+
+} // namespace cvlib

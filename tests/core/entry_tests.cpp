@@ -1,0 +1,94 @@
+// The program as a separate process: command line, recognition, dispatch.
+
+#include <gtest/gtest.h>
+
+#include "core/recognition.h"
+#include "support/host.h"
+#include "support/windows.h"
+
+namespace corvane {
+namespace {
+
+using test::HostDialog;
+using test::RunCorvane;
+using test::RunCorvaneRaw;
+
+// A dialog that must not be touched: its box keeps its text and it never
+// reports a change.
+void ExpectUntouched(HostDialog& host, HWND box, const std::wstring& text) {
+    test::PumpMessages(200);
+    EXPECT_TRUE(host.StillOpen());
+    EXPECT_EQ(test::WindowText(box), text);
+    EXPECT_TRUE(host.Lines(L"FOLDER").empty());
+    EXPECT_TRUE(host.Lines(L"ENTER").empty());
+}
+
+TEST(CommandLine, WrongArgumentCountsEndWithMinusOneAndTouchNothing) {
+    test::TempFolder folder;
+    HostDialog host({L"standin", L"F2", L"--name", L"keep.txt", L"--dir", folder.path()});
+    const HWND box = GetDlgItem(host.dialog(), 1152);
+    ASSERT_NE(box, nullptr);
+
+    EXPECT_EQ(RunCorvane({}), -1);
+    EXPECT_EQ(RunCorvaneRaw(folder.path() + L" second"), -1) << "a path with a blank, unquoted";
+    EXPECT_EQ(RunCorvane({folder.path(), L"x"}), -1);
+    ExpectUntouched(host, box, L"keep.txt");
+}
+
+TEST(CommandLine, NoRecognisableDialogEndsWithMinusOne) {
+    ASSERT_FALSE(FindTargetDialog());
+    EXPECT_EQ(RunCorvane({L"C:\\windows\\win.ini"}), -1);
+}
+
+TEST(CommandLine, QuotedPathWithBlanksIsOneArgument) {
+    test::TempFolder folder(L"corvane blank");
+    const std::wstring target = folder.MakeFolder(L"with blanks") + L"\\name with blanks.txt";
+    HostDialog host({L"standin", L"F2", L"--dir", folder.path()});
+    EXPECT_EQ(RunCorvaneRaw(L"\"" + target + L"\""), 0);
+    EXPECT_EQ(host.LastFolder(), folder.path() + L"\\with blanks");
+    EXPECT_EQ(test::WindowText(GetDlgItem(host.dialog(), 1152)), L"name with blanks.txt");
+}
+
+TEST(Dispatch, MissingFileNameBoxEndsWithMinusOneUntouched) {
+    for (const wchar_t* layout : {L"F1-nobox", L"F4-nobox"}) {
+        SCOPED_TRACE(layout[1] == L'1' ? "standard" : "keyboard");
+        HostDialog host({L"standin", layout});
+        const HWND list = GetDlgItem(host.dialog(), 1120);
+        EXPECT_EQ(RunCorvane({L"C:\\windows\\win.ini"}), -1);
+        ExpectUntouched(host, list, L"");
+    }
+}
+
+TEST(Dispatch, OnlyTheUpperOfTwoDialogsIsFilled) {
+    test::TempFolder folder;
+    HostDialog lower({L"standin", L"F2", L"--name", L"lower.txt", L"--dir", folder.path()});
+    HostDialog upper({L"standin", L"F2", L"--name", L"upper.txt", L"--dir", folder.path()});
+    SetWindowPos(upper.dialog(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    test::PumpMessages(100);
+    EXPECT_EQ(RunCorvane({folder.path() + L"\\chosen.txt"}), 0);
+    EXPECT_EQ(test::WindowText(GetDlgItem(upper.dialog(), 1152)), L"chosen.txt");
+    ExpectUntouched(lower, GetDlgItem(lower.dialog(), 1152), L"lower.txt");
+}
+
+TEST(Program, CarriesManifestProductNameAndVersion) {
+    const std::wstring program = test::BinaryPath(L"Corvane");
+    const HMODULE image = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(image, nullptr);
+
+    const HRSRC manifest = FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(manifest, nullptr);
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(image, manifest)));
+    const std::string text(bytes, SizeofResource(image, manifest));
+    EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos);
+    EXPECT_NE(text.find("uiAccess=\"false\""), std::string::npos);
+
+    wchar_t name[64] = L"";
+    EXPECT_GT(LoadStringW(image, 1, name, 64), 0);
+    EXPECT_STREQ(name, L"Corvane");
+    EXPECT_NE(FindResourceW(image, MAKEINTRESOURCEW(1), RT_GROUP_ICON), nullptr);
+    EXPECT_NE(FindResourceW(image, MAKEINTRESOURCEW(1), RT_VERSION), nullptr);
+    FreeLibrary(image);
+}
+
+} // namespace
+} // namespace corvane

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include "core/recognition.h"
+#include "support/text.h"
+#include "support/windows.h"
+
+namespace corvane {
+namespace {
+
+using test::CreateChild;
+using test::CreateFromLayout;
+using test::CreateTopLevel;
+using test::FindLayout;
+using test::OwnedWindow;
+
+struct Recognition {
+    bool recognised;
+    DialogType type;
+    HWND firstMatch;
+};
+
+Recognition Recognise(HWND window) {
+    const bool recognised = RecognizeTopLevelWindow(window, 0) == FALSE;
+    if (!recognised) {
+        EXPECT_EQ(matchedDialog, nullptr);
+        EXPECT_EQ(matchedSignature, nullptr);
+        return {false, OldFolderBrowser, nullptr};
+    }
+    EXPECT_EQ(matchedDialog, window);
+    return {true, matchedSignature->type, matchedSignature->firstMatch};
+}
+
+OwnedWindow FromLayout(const wchar_t* name, const std::wstring& topClass = L"") {
+    const test::StandInLayout* layout = FindLayout(name);
+    EXPECT_NE(layout, nullptr) << "no layout";
+    return CreateFromLayout(*layout, topClass);
+}
+
+TEST(Recognition, EveryStandInLayoutIsRecognisedWithItsTypeAndBox) {
+    const struct {
+        const wchar_t* layout;
+        DialogType type;
+        int boxId;
+        const wchar_t* boxClass;
+    } cases[] = {
+        {L"F1", StandardFileDialog, 1148, L"ComboBoxEx32"}, {L"F2", StandardFileDialog, 1152, L"Edit"},
+        {L"F3", StandardFileDialog, 1148, L"ComboBoxEx32"}, {L"F4", KeyboardFileDialog, 1001, L"Edit"},
+        {L"F5", NewFolderBrowser, 14146, L"Static"},        {L"F6", OldFolderBrowser, 14146, L"Static"},
+        {L"O1", OfficeFileDialog, 54, L"RichEdit20W"},      {L"O2", OfficeFileDialog, 39, L"RichEdit20W"},
+        {L"O3", OfficeFileDialog, 51, L"Edit"},             {L"O4", OfficeFileDialog, 48, L"RichEdit20W"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(test::ToUtf8(c.layout));
+        OwnedWindow dialog = FromLayout(c.layout);
+        const Recognition result = Recognise(dialog.get());
+        ASSERT_TRUE(result.recognised);
+        EXPECT_EQ(result.type, c.type);
+        EXPECT_EQ(result.firstMatch, test::FindDescendant(dialog.get(), c.boxId, c.boxClass));
+    }
+}
+
+TEST(Recognition, F1WithUnlistedExtrasStillMatchesAndComboChoosesBetweenF1AndF3) {
+    OwnedWindow withExtras = FromLayout(L"F1");
+    CreateChild(withExtras.get(), L"Static", 1091);
+    CreateChild(withExtras.get(), L"SysListView32", 1);
+    EXPECT_EQ(Recognise(withExtras.get()).type, StandardFileDialog);
+    EXPECT_EQ(matchedSignature->criteria[4].controlId, 1137); // F1 itself, not F3
+
+    OwnedWindow f3 = FromLayout(L"F3");
+    ASSERT_TRUE(Recognise(f3.get()).recognised);
+    EXPECT_EQ(matchedSignature->criteria[4].controlId, 1136);
+    EXPECT_EQ(matchedSignature->criteria[1].controlId, 1); // the OK button the strategy is given
+}
+
+TEST(Recognition, CountRuleCountsWindowsNotCriteria) {
+    // One extra OK button pushes the count past the number of criteria.
+    OwnedWindow extraButton = FromLayout(L"F2");
+    CreateChild(extraButton.get(), L"Button", 1);
+    EXPECT_FALSE(Recognise(extraButton.get()).recognised);
+
+    // ... and can complete a shorter signature: an old-style browser with a
+    // second OK button counts as a new-style one (Static, OK twice, Cancel).
+    OwnedWindow oldStyle = FromLayout(L"F6");
+    CreateChild(oldStyle.get(), L"Button", 1);
+    EXPECT_EQ(Recognise(oldStyle.get()).type, NewFolderBrowser);
+
+    // Two list boxes make up for a missing file-name box; nothing is the box.
+    OwnedWindow doubled = FromLayout(L"F1-nobox");
+    const Recognition result = Recognise(doubled.get());
+    ASSERT_TRUE(result.recognised);
+    EXPECT_EQ(result.type, StandardFileDialog);
+    EXPECT_EQ(result.firstMatch, nullptr);
+}
+
+TEST(Recognition, DirectChildAndDeeperControlsAreDistinct) {
+    OwnedWindow direct = CreateTopLevel(L"#32770");
+    CreateChild(direct.get(), L"Edit", 1001);
+    for (int id : {1, 2, 1038})
+        CreateChild(direct.get(), L"Button", id);
+    CreateChild(direct.get(), L"ListBox", 1120);
+    EXPECT_FALSE(Recognise(direct.get()).recognised);
+
+    OwnedWindow nested = FromLayout(L"F4");
+    const Recognition result = Recognise(nested.get());
+    ASSERT_TRUE(result.recognised);
+    EXPECT_EQ(result.type, KeyboardFileDialog);
+    EXPECT_NE(GetParent(result.firstMatch), nested.get());
+
+    // The tree view of an old-style browser one level too deep is not counted.
+    OwnedWindow deepTree = CreateTopLevel(L"#32770");
+    for (int id : {14146, 14147})
+        CreateChild(deepTree.get(), L"Static", id);
+    for (int id : {1, 2})
+        CreateChild(deepTree.get(), L"Button", id);
+    CreateChild(CreateChild(deepTree.get(), L"Static", 0), L"SysTreeView32", 14145);
+    EXPECT_FALSE(Recognise(deepTree.get()).recognised);
+}
+
+TEST(Recognition, ExcelNinePrefersO4OverO1) {
+    OwnedWindow both = CreateTopLevel(L"bosa_sdm_XL9");
+    for (int id : {54, 51, 59, 48, 45, 53})
+        CreateChild(both.get(), L"RichEdit20W", id);
+    CreateChild(both.get(), L"Snake List", 0);
+    CreateChild(both.get(), L"MsoCommandBar", 0);
+    CreateChild(both.get(), L"MsoCommandBar", 0);
+    const Recognition result = Recognise(both.get());
+    ASSERT_TRUE(result.recognised);
+    EXPECT_EQ(GetDlgCtrlID(result.firstMatch), 48);
+
+    // The same controls under Word 10's class: only O1 is listed there.
+    OwnedWindow word = FromLayout(L"O1", L"bosa_sdm_Microsoft Word 10.0");
+    ASSERT_TRUE(Recognise(word.get()).recognised);
+    EXPECT_EQ(GetDlgCtrlID(matchedSignature->firstMatch), 54);
+}
+
+TEST(Recognition, OfficeLayoutsNeedExactlyTwoCommandBars) {
+    for (int bars : {1, 2, 3}) {
+        OwnedWindow dialog = CreateTopLevel(L"bosa_sdm_Microsoft Office Word 11.0");
+        for (int id : {54, 51, 59})
+            CreateChild(dialog.get(), L"RichEdit20W", id);
+        CreateChild(dialog.get(), L"Snake List", 0);
+        for (int i = 0; i < bars; ++i)
+            CreateChild(dialog.get(), L"MsoCommandBar", 0);
+        EXPECT_EQ(Recognise(dialog.get()).recognised, bars == 2) << bars << " command bars";
+    }
+}
+
+TEST(Recognition, ClassNamesCompareExactly) {
+    // Window classes are registered case-insensitively, so this process never
+    // registers the listed spelling of this class.
+    OwnedWindow wrongCase = FromLayout(L"O1", L"BOSA_SDM_Microsoft Office WordView 11.0");
+    EXPECT_FALSE(Recognise(wrongCase.get()).recognised);
+    OwnedWindow rightCase = FromLayout(L"O2", L"bosa_sdm_XL8");
+    EXPECT_TRUE(Recognise(rightCase.get()).recognised);
+    // A listed Office class whose controls belong to another signature.
+    OwnedWindow otherSignature = FromLayout(L"O2", L"bosa_sdm_Microsoft Word 9.0");
+    EXPECT_FALSE(Recognise(otherSignature.get()).recognised);
+}
+
+class DesktopRecognition : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Nothing recognisable may stay on the desktop from elsewhere.
+        ASSERT_FALSE(FindTargetDialog()) << "a recognisable dialog is already open";
+    }
+};
+
+TEST_F(DesktopRecognition, NothingRecognisableLeavesBothResultsNull) {
+    OwnedWindow unlisted = FromLayout(L"F1", L"SomeOtherClass");
+    OwnedWindow listedButIncomplete = CreateTopLevel(L"#32770");
+    CreateChild(listedButIncomplete.get(), L"Button", 1);
+    EXPECT_FALSE(FindTargetDialog());
+    EXPECT_EQ(matchedDialog, nullptr);
+    EXPECT_EQ(matchedSignature, nullptr);
+}
+
+TEST_F(DesktopRecognition, UpperOfTwoDialogsWinsAndHiddenOnesCount) {
+    OwnedWindow lower = FromLayout(L"F2");
+    OwnedWindow upper = FromLayout(L"F6");
+    OwnedWindow incomplete = CreateTopLevel(L"#32770"); // listed class, no signature
+    SetWindowPos(lower.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(upper.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(incomplete.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_TRUE(FindTargetDialog());
+    EXPECT_EQ(matchedDialog, upper.get());
+    EXPECT_EQ(matchedSignature->type, OldFolderBrowser);
+
+    SetWindowPos(lower.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_TRUE(FindTargetDialog());
+    EXPECT_EQ(matchedDialog, lower.get());
+
+    upper.Reset();
+    lower.Reset();
+    const test::StandInLayout* layout = FindLayout(L"O3");
+    OwnedWindow hidden = CreateTopLevel(layout->topLevelClass, false);
+    for (const test::ControlSpec& control : layout->controls)
+        CreateChild(hidden.get(), control.className, control.id);
+    ASSERT_FALSE(IsWindowVisible(hidden.get()));
+    ASSERT_TRUE(FindTargetDialog());
+    EXPECT_EQ(matchedDialog, hidden.get());
+}
+
+} // namespace
+} // namespace corvane

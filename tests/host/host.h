@@ -1,0 +1,37 @@
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace corvane::host {
+
+// Command-line options of the host: "--key value" pairs and "--flag"s.
+class Options {
+public:
+    Options(int count, wchar_t** arguments);
+    bool Has(const std::wstring& key) const { return values_.count(key) != 0; }
+    std::wstring Get(const std::wstring& key, const std::wstring& fallback = L"") const;
+    int GetInt(const std::wstring& key, int fallback) const;
+    const std::vector<std::wstring>& positional() const { return positional_; }
+
+private:
+    std::map<std::wstring, std::wstring> values_;
+    std::vector<std::wstring> positional_;
+};
+
+// Writes one line "<tag> <text>" to standard output as UTF-8 and flushes it.
+void Report(const std::wstring& tag, const std::wstring& text = L"");
+std::wstring HandleText(HWND window);
+
+// Arranges for the dialog to be destroyed after the given delay, and for its
+// thread to be busy (not retrieving messages) for a while after it is shown.
+void ApplyTimingOptions(HWND dialog, const Options& options);
+
+int RunOpenDialog(const Options& options, bool save);
+int RunBrowseDialog(const Options& options);
+int RunStandIn(const Options& options);
+
+} // namespace corvane::host

@@ -1,0 +1,268 @@
+// Stand-ins for dialogs that Wine does not have, built from dialog templates
+// with the controls of one recognised layout. They react like the real ones:
+// the OK command or Enter in the file-name box changes into a folder named
+// there, otherwise it ends the dialog with the chosen file.
+
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include "dialog_template.h"
+#include "host.h"
+#include "support/layouts.h"
+
+namespace corvane::host {
+namespace {
+
+struct StandIn {
+    const test::StandInLayout* layout = nullptr;
+    const Options* options = nullptr;
+    HWND dialog = nullptr;
+    HWND box = nullptr;
+    std::wstring folder;
+    bool keepTextOnFolderChange = false;
+    WNDPROC boxProcedure = nullptr;
+};
+StandIn standIn;
+
+DWORD StyleFor(const std::wstring& className, int id) {
+    const DWORD child = WS_CHILD | WS_VISIBLE;
+    if (className == L"Edit" || className == L"RichEdit20W")
+        return child | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+    if (className == L"ComboBoxEx32")
+        return child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
+    if (className == L"ComboBox")
+        return child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+    if (className == L"ListBox")
+        return child | WS_BORDER | LBS_NOTIFY;
+    if (className == L"Button")
+        return child | WS_TABSTOP | (id == IDOK ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    if (className == L"SysTreeView32")
+        return child | WS_BORDER | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
+    return child;
+}
+
+short HeightFor(const std::wstring& className) {
+    if (className == L"ComboBoxEx32" || className == L"ComboBox")
+        return 80;
+    if (className == L"SysTreeView32" || className == L"ListBox")
+        return 60;
+    return 14;
+}
+
+std::wstring TextOf(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    return text;
+}
+
+bool IsDirectory(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Relative names resolve against the folder the dialog shows.
+std::wstring Resolve(const std::wstring& text) {
+    SetCurrentDirectoryW(standIn.folder.c_str());
+    wchar_t full[MAX_PATH * 4] = L"";
+    const DWORD length = GetFullPathNameW(text.c_str(), static_cast<DWORD>(std::size(full)), full, nullptr);
+    return length > 0 && length < std::size(full) ? std::wstring(full, length) : text;
+}
+
+bool ChangeFolder(const std::wstring& text) {
+    if (text.empty())
+        return false;
+    const std::wstring resolved = Resolve(text);
+    if (!IsDirectory(resolved))
+        return false;
+    standIn.folder = resolved;
+    Report(L"FOLDER", resolved);
+    return true;
+}
+
+void Finish(const std::wstring& text) {
+    std::wstring result = standIn.folder;
+    if (!result.empty() && result.back() != L'\\')
+        result += L'\\';
+    Report(L"RESULT", result + text);
+    DestroyWindow(standIn.dialog);
+}
+
+// OK command and Enter in the box: change folder, or take the text as the file.
+void Accept(bool byEnter) {
+    const std::wstring text = TextOf(standIn.box);
+    if (byEnter)
+        Report(L"ENTER", text);
+    if (ChangeFolder(text)) {
+        if (!(byEnter && standIn.keepTextOnFolderChange))
+            SetWindowTextW(standIn.box, L"");
+        return;
+    }
+    if (!text.empty())
+        Finish(text);
+}
+
+LRESULT CALLBACK BoxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_GETDLGCODE:
+        if (wParam == VK_RETURN)
+            return DLGC_WANTALLKEYS | CallWindowProcW(standIn.boxProcedure, window, message, wParam, lParam);
+        break;
+    case WM_KEYDOWN:
+        if (wParam == VK_RETURN) {
+            Accept(true);
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        if (wParam == L'\r' || wParam == L'\n')
+            return 0;
+        break;
+    case WM_SETFOCUS:
+        if (standIn.options->Has(L"refuse-focus")) {
+            PostMessageW(standIn.dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(standIn.dialog, IDCANCEL)), TRUE);
+        }
+        break;
+    default:
+        break;
+    }
+    return CallWindowProcW(standIn.boxProcedure, window, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK ContainerProcedure(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+// Nested controls live in a child dialog, as in hooked or customised dialogs.
+void CreateNestedControls(HWND dialog) {
+    DialogTemplate container(WS_CHILD | WS_VISIBLE | DS_CONTROL, L"", L"", 200, 30);
+    bool any = false;
+    for (const test::ControlSpec& control : standIn.layout->controls) {
+        if (!control.nested)
+            continue;
+        container.AddItem(StyleFor(control.className, control.id), 4, 4, 180, HeightFor(control.className),
+                          static_cast<WORD>(control.id), control.className);
+        any = true;
+    }
+    if (any)
+        CreateDialogIndirectParamW(GetModuleHandleW(nullptr), container.get(), dialog, ContainerProcedure, 0);
+}
+
+HWND FindBox(HWND dialog) {
+    for (const test::ControlSpec& control : standIn.layout->controls) {
+        if (!control.fileNameBox)
+            continue;
+        if (!control.nested)
+            return GetDlgItem(dialog, control.id);
+        const HWND container = FindWindowExW(dialog, nullptr, L"#32770", nullptr);
+        return container ? GetDlgItem(container, control.id) : nullptr;
+    }
+    return nullptr;
+}
+
+void PrepareBox(HWND dialog) {
+    standIn.box = FindBox(dialog);
+    if (standIn.box == nullptr)
+        return;
+    SetWindowTextW(standIn.box, standIn.options->Get(L"name").c_str());
+    standIn.boxProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(standIn.box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BoxProcedure)));
+}
+
+void PlaceInitialFocus(HWND dialog) {
+    HWND target = standIn.box;
+    if (standIn.options->Has(L"focus"))
+        target = GetDlgItem(dialog, standIn.options->GetInt(L"focus", 0));
+    if (target == nullptr)
+        return;
+    SetFocus(target);
+    // Real dialogs open with the name selected, so typing replaces it.
+    SendMessageW(target, EM_SETSEL, 0, -1);
+}
+
+INT_PTR CALLBACK StandInProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        standIn.dialog = dialog;
+        CreateNestedControls(dialog);
+        PrepareBox(dialog);
+        PlaceInitialFocus(dialog);
+        return FALSE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK && HIWORD(wParam) == 0) {
+            if (standIn.box != nullptr)
+                Accept(false);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL && HIWORD(wParam) == 0) {
+            Report(L"CANCEL");
+            DestroyWindow(dialog);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+HWND CreateStandIn(const test::StandInLayout& layout, const Options& options) {
+    const std::wstring topClass = options.Get(L"class", layout.topLevelClass);
+    if (topClass != L"#32770")
+        test::RegisterDialogClass(topClass);
+    DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    if (!options.Has(L"hidden"))
+        style |= WS_VISIBLE;
+    DialogTemplate dialog(style, topClass == L"#32770" ? L"" : topClass, L"Stand-in " + layout.name, 300, 200);
+    short y = 4;
+    for (const test::ControlSpec& control : layout.controls) {
+        if (control.nested)
+            continue;
+        DWORD controlStyle = StyleFor(control.className, control.id);
+        if (control.hidden)
+            controlStyle &= ~WS_VISIBLE;
+        const short height = HeightFor(control.className);
+        dialog.AddItem(controlStyle, 4, y, 200, height, static_cast<WORD>(control.id), control.className,
+                       control.className == L"Button" ? (control.id == IDOK ? L"OK" : L"Button") : L"");
+        y = static_cast<short>(y + (height > 20 ? 20 : height + 2));
+    }
+    return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog.get(), nullptr, StandInProcedure, 0);
+}
+
+} // namespace
+
+int RunStandIn(const Options& options) {
+    if (options.positional().empty())
+        return 2;
+    const test::StandInLayout* layout = test::FindLayout(options.positional()[0]);
+    if (layout == nullptr)
+        return 2;
+    test::RegisterStandInClasses();
+    standIn.layout = layout;
+    standIn.options = &options;
+    standIn.keepTextOnFolderChange = options.Has(L"keep-text");
+    wchar_t current[MAX_PATH * 4] = L"";
+    GetCurrentDirectoryW(static_cast<DWORD>(std::size(current)), current);
+    standIn.folder = options.Get(L"dir", current);
+
+    const HWND dialog = CreateStandIn(*layout, options);
+    if (dialog == nullptr) {
+        Report(L"ERROR", std::to_wstring(GetLastError()));
+        return 1;
+    }
+    ApplyTimingOptions(dialog, options);
+    Report(L"READY", HandleText(dialog));
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(dialog, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return 0;
+}
+
+} // namespace corvane::host

@@ -1,0 +1,121 @@
+#include "support/layouts.h"
+
+#include <commctrl.h>
+
+#include <map>
+
+namespace corvane::test {
+namespace {
+
+std::vector<StandInLayout> BuildLayouts() {
+    const auto box = [](int id, const wchar_t* cls, bool nested = false) {
+        ControlSpec spec{id, cls, nested, true};
+        return spec;
+    };
+    const auto ctl = [](int id, const wchar_t* cls, bool nested = false) {
+        return ControlSpec{id, cls, nested, false};
+    };
+    const auto office = [&](const wchar_t* name, const wchar_t* top, const wchar_t* editClass,
+                            std::vector<int> ids, std::vector<const wchar_t*> extras) {
+        StandInLayout layout{name, top, {}};
+        layout.controls.push_back(box(ids[0], editClass));
+        layout.controls.push_back(ctl(ids[1], editClass));
+        layout.controls.push_back(ctl(ids[2], editClass));
+        layout.controls.push_back(ctl(0, L"Snake List"));
+        for (const wchar_t* extra : extras)
+            layout.controls.push_back(ctl(0, extra));
+        return layout;
+    };
+    return {
+        {L"F1", L"#32770",
+         {box(1148, L"ComboBoxEx32"), ctl(1, L"Button"), ctl(2, L"Button"), ctl(1120, L"ListBox"),
+          ctl(1137, L"ComboBox"), ctl(1136, L"ComboBox")}},
+        {L"F2", L"#32770",
+         {box(1152, L"Edit"), ctl(1, L"Button"), ctl(2, L"Button"), ctl(1137, L"ComboBox")}},
+        {L"F3", L"#32770",
+         {box(1148, L"ComboBoxEx32"), ctl(1, L"Button"), ctl(2, L"Button"), ctl(1120, L"ListBox"),
+          ctl(1136, L"ComboBox")}},
+        {L"F4", L"#32770",
+         {box(1001, L"Edit", true), ctl(1, L"Button"), ctl(2, L"Button"), ctl(1120, L"ListBox"),
+          ctl(1038, L"Button")}},
+        {L"F5", L"#32770",
+         {ctl(14146, L"Static"), ctl(0, L"SHBrowseForFolder ShellNameSpace Control"), ctl(1, L"Button"),
+          ctl(2, L"Button")}},
+        {L"F6", L"#32770",
+         {ctl(14146, L"Static"), ctl(14147, L"Static"), ctl(14145, L"SysTreeView32"), ctl(1, L"Button"),
+          ctl(2, L"Button")}},
+        // Signatures whose count is made up by doubled controls while the
+        // file-name box itself is missing.
+        {L"F1-nobox", L"#32770",
+         {ctl(1, L"Button"), ctl(2, L"Button"), ctl(1120, L"ListBox"), ctl(1120, L"ListBox"),
+          ctl(1137, L"ComboBox")}},
+        {L"F4-nobox", L"#32770",
+         {ctl(1, L"Button"), ctl(2, L"Button"), ctl(1120, L"ListBox"), ctl(1038, L"Button"),
+          ctl(1038, L"Button")}},
+        office(L"O1", L"bosa_sdm_Microsoft Word 10.0", L"RichEdit20W", {54, 51, 59},
+               {L"MsoCommandBar", L"MsoCommandBar"}),
+        office(L"O2", L"bosa_sdm_XL8", L"RichEdit20W", {39, 36, 44}, {L"FO Toolbar Window"}),
+        office(L"O3", L"bosa_sdm_Mso96", L"Edit", {51, 48, 56}, {L"MsoCommandBar", L"MsoCommandBar"}),
+        office(L"O4", L"bosa_sdm_Microsoft Word 9.0", L"RichEdit20W", {48, 45, 53},
+               {L"MsoCommandBar", L"MsoCommandBar"}),
+    };
+}
+
+const std::vector<StandInLayout>& Layouts() {
+    static const std::vector<StandInLayout> layouts = BuildLayouts();
+    return layouts;
+}
+
+void RegisterPlainClass(const wchar_t* name) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = name;
+    RegisterClassExW(&windowClass);
+}
+
+} // namespace
+
+const StandInLayout* FindLayout(const std::wstring& name) {
+    for (const StandInLayout& layout : Layouts())
+        if (layout.name == name)
+            return &layout;
+    return nullptr;
+}
+
+std::vector<std::wstring> LayoutNames() {
+    std::vector<std::wstring> names;
+    for (const StandInLayout& layout : Layouts())
+        names.push_back(layout.name);
+    return names;
+}
+
+void RegisterDialogClass(const std::wstring& className) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = DefDlgProcW;
+    windowClass.cbWndExtra = DLGWINDOWEXTRA;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = className.c_str();
+    RegisterClassExW(&windowClass);
+}
+
+void RegisterStandInClasses() {
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_USEREX_CLASSES | ICC_TREEVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    LoadLibraryW(L"riched20.dll");
+    for (const wchar_t* name : {L"Snake List", L"MsoCommandBar", L"FO Toolbar Window",
+                                L"SHBrowseForFolder ShellNameSpace Control"})
+        RegisterPlainClass(name);
+}
+
+} // namespace corvane::test

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <windows.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace corvane::test {
+
+// "x86-64" or "x86-32": the architecture this test program was built for.
+std::wstring ThisArch();
+// Folder that holds the test programs, the program under test and the host.
+std::wstring BinaryDir();
+// <BinaryDir>\<name>.<arch>.exe
+std::wstring BinaryPath(const std::wstring& name, const std::wstring& arch = ThisArch());
+
+// A child process whose standard output is read line by line in the
+// background. Killed on destruction if it still runs.
+class ChildProcess {
+public:
+    ChildProcess(const std::wstring& program, const std::vector<std::wstring>& arguments);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    DWORD id() const noexcept { return processId_; }
+    HANDLE handle() const noexcept { return process_; }
+
+    // The exit code, or nothing when the process still runs after timeout.
+    std::optional<DWORD> WaitForExit(DWORD timeoutMs);
+    // Text after the first line that starts with "<tag> " (or equals tag).
+    std::optional<std::wstring> WaitForLine(const std::wstring& tag, DWORD timeoutMs);
+    // Every line so far that starts with "<tag> ", in order.
+    std::vector<std::wstring> LinesTagged(const std::wstring& tag) const;
+    std::vector<std::wstring> Lines() const;
+
+private:
+    void ReadOutput(HANDLE pipe);
+
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+    std::thread reader_;
+    mutable std::mutex mutex_;
+    std::condition_variable arrived_;
+    std::vector<std::wstring> lines_;
+    bool closed_ = false;
+};
+
+// Runs the program under test with the given arguments and returns its exit
+// status as a signed value (-1 for 0xFFFFFFFF). Fails the test if it does not
+// end within timeoutMs.
+int RunCorvane(const std::vector<std::wstring>& arguments, const std::wstring& arch = ThisArch(),
+               DWORD timeoutMs = 30000);
+// The same with a command-line tail given verbatim.
+int RunCorvaneRaw(const std::wstring& commandLineTail, const std::wstring& arch = ThisArch(),
+                  DWORD timeoutMs = 30000);
+
+// Quotes an argument for the platform's command-line splitting.
+std::wstring QuoteArgument(const std::wstring& argument);
+
+} // namespace corvane::test

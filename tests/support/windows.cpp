@@ -1,0 +1,157 @@
+#include "support/windows.h"
+
+#include <shellapi.h>
+
+#include <cwchar>
+
+namespace corvane::test {
+namespace {
+
+bool IsSystemClass(const std::wstring& className) {
+    WNDCLASSEXW info{};
+    info.cbSize = sizeof(info);
+    return GetClassInfoExW(nullptr, className.c_str(), &info) != FALSE ||
+           GetClassInfoExW(GetModuleHandleW(nullptr), className.c_str(), &info) != FALSE;
+}
+
+void EnsureClass(const std::wstring& className) {
+    RegisterStandInClasses();
+    if (IsSystemClass(className))
+        return;
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = className.c_str();
+    RegisterClassExW(&windowClass);
+}
+
+void DeleteTree(const std::wstring& path) {
+    std::wstring from = path;
+    from.push_back(L'\0'); // double terminated
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationW(&operation);
+}
+
+} // namespace
+
+OwnedWindow CreateTopLevel(const std::wstring& className, bool visible) {
+    EnsureClass(className);
+    const HWND window = CreateWindowExW(WS_EX_NOACTIVATE, className.c_str(), L"test window",
+                                        WS_POPUP | WS_CAPTION, 50, 50, 400, 300, nullptr, nullptr,
+                                        GetModuleHandleW(nullptr), nullptr);
+    if (window != nullptr && visible)
+        ShowWindow(window, SW_SHOWNOACTIVATE);
+    return OwnedWindow(window);
+}
+
+HWND CreateChild(HWND parent, const std::wstring& className, int id, const std::wstring& text, DWORD extraStyle) {
+    EnsureClass(className);
+    return CreateWindowExW(0, className.c_str(), text.c_str(), WS_CHILD | WS_VISIBLE | extraStyle, 0, 0, 100, 20,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                           nullptr);
+}
+
+OwnedWindow CreateFromLayout(const StandInLayout& layout, const std::wstring& topLevelClass) {
+    OwnedWindow top = CreateTopLevel(topLevelClass.empty() ? layout.topLevelClass : topLevelClass);
+    HWND container = nullptr;
+    for (const ControlSpec& control : layout.controls) {
+        HWND parent = top.get();
+        if (control.nested) {
+            if (container == nullptr)
+                container = CreateChild(top.get(), L"Static", 0);
+            parent = container;
+        }
+        CreateChild(parent, control.className, control.id);
+    }
+    return top;
+}
+
+void PumpMessages(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(5);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        PumpMessages(20);
+    }
+}
+
+std::wstring WindowText(HWND window) {
+    const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT copied =
+        SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(copied));
+    return text;
+}
+
+HWND FindDescendant(HWND parent, int id, const std::wstring& className) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[256] = L"";
+        GetClassNameW(child, name, 256);
+        if (GetDlgCtrlID(child) == id && className == name)
+            return child;
+        if (HWND deeper = FindDescendant(child, id, className))
+            return deeper;
+    }
+    return nullptr;
+}
+
+HWND ParseHandle(const std::wstring& text) {
+    return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(std::wcstoull(text.c_str(), nullptr, 16)));
+}
+
+TempFolder::TempFolder(const std::wstring& name) {
+    wchar_t base[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, base);
+    static unsigned counter = 0;
+    path_ = std::wstring(base) + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(++counter);
+    DeleteTree(path_);
+    CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() {
+    DeleteTree(path_);
+}
+
+std::wstring TempFolder::MakeFolder(const std::wstring& relative) const {
+    std::wstring current = path_;
+    std::size_t start = 0;
+    while (start <= relative.size()) {
+        std::size_t end = relative.find(L'\\', start);
+        if (end == std::wstring::npos)
+            end = relative.size();
+        current += L"\\" + relative.substr(start, end - start);
+        CreateDirectoryW(current.c_str(), nullptr);
+        start = end + 1;
+    }
+    return current;
+}
+
+std::wstring TempFolder::MakeFile(const std::wstring& relative) const {
+    const std::wstring full = path_ + L"\\" + relative;
+    const HANDLE file = CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return full;
+}
+
+} // namespace corvane::test
