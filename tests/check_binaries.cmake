@@ -1,3 +1,4 @@
+cmake_policy(SET CMP0057 NEW)
 # Checks the imports and sections of the built hook library and program.
 function(imports_of file out)
   execute_process(COMMAND ${OBJDUMP} -p ${file} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
@@ -19,7 +20,7 @@ imports_of(${LIBRARY} library_imports)
 if(NOT library_imports STREQUAL "user32.dll")
   message(FATAL_ERROR "hook library must import user32.dll only, imports: ${library_imports}")
 endif()
-string(REGEX MATCHALL "\\[ *[0-9]+\\] [^\n]+" exports "${library_imports_dump}")
+string(REGEX MATCHALL "\\[ *[0-9]+\\] [A-Za-z_][^\n]*" exports "${library_imports_dump}")
 list(LENGTH exports export_count)
 if(NOT export_count EQUAL 1 OR NOT exports MATCHES "CVLib_SetFolderDialog")
   message(FATAL_ERROR "hook library must export CVLib_SetFolderDialog only: ${exports}")
