@@ -93,6 +93,17 @@ std::wstring BinaryPath(const std::wstring& name, const std::wstring& arch) {
     return BinaryDir() + L"\\" + name + L"." + arch + L".exe";
 }
 
+bool CanStartArch(const std::wstring& arch) {
+    if (arch == ThisArch())
+        return true;
+    try {
+        ChildProcess probe(BinaryPath(L"testhost", arch), {L"module-path"});
+        return probe.WaitForLine(L"RESULT", 20000).has_value();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 std::wstring QuoteArgument(const std::wstring& argument) {
     return QuoteCommandLineArgument(argument);
 }

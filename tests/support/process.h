@@ -59,6 +59,10 @@ int RunCorvane(const std::vector<std::wstring>& arguments, const std::wstring& a
 int RunCorvaneRaw(const std::wstring& commandLineTail, const std::wstring& arch = ThisArch(),
                   DWORD timeoutMs = 30000);
 
+// True when a program of the given architecture starts on this machine
+// (Wine's 32-bit side needs a kernel that runs 32-bit code).
+bool CanStartArch(const std::wstring& arch);
+
 // Quotes an argument for the platform's command-line splitting.
 std::wstring QuoteArgument(const std::wstring& argument);
 

@@ -1,0 +1,235 @@
+// Benchmark: end-to-end time per dialog type, recognition cost as the desktop
+// grows, and the cost of a message through the finished hook. Prints a table
+// and writes the same figures as CSV (first argument, default bench.csv).
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/recognition.h"
+#include "hooklib/CorvaneLib.h"
+#include "support/host.h"
+#include "support/text.h"
+#include "support/windows.h"
+
+namespace {
+
+using namespace corvane;
+
+double NowMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+struct Stats {
+    double min = 0, median = 0, max = 0;
+};
+
+Stats Summarise(std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    Stats stats;
+    if (samples.empty())
+        return stats;
+    stats.min = samples.front();
+    stats.max = samples.back();
+    const std::size_t n = samples.size();
+    stats.median = n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
+    return stats;
+}
+
+struct Row {
+    std::string section, name;
+    Stats stats;
+    double baseline = 0;
+    double mandatory = 0;
+    std::string unit;
+    std::string note;
+};
+
+std::vector<Row> rows;
+
+// Milliseconds from starting the program to its exit.
+double TimeRun(const std::vector<std::wstring>& arguments, const std::wstring& arch, int* status) {
+    const double start = NowMs();
+    *status = test::RunCorvane(arguments, arch, 60000);
+    return NowMs() - start;
+}
+
+Stats TimeRuns(int count, const std::function<double()>& once) {
+    std::vector<double> samples;
+    for (int i = 0; i < count; ++i)
+        samples.push_back(once());
+    return Summarise(samples);
+}
+
+struct Road {
+    std::string type;
+    std::vector<std::wstring> host;
+    std::wstring target;
+    double mandatoryMs;
+    std::string note;
+};
+
+void BenchEndToEnd(const std::wstring& arch, int runs) {
+    test::TempFolder folder(L"corvane-bench");
+    const std::wstring dir = folder.MakeFolder(L"reports\\2026");
+    const std::wstring file = dir + L"\\summary.txt";
+    const Road roads[] = {
+        {"StandardFileDialog (real open dialog)", {L"open", L"--dir", folder.path()}, file, 100,
+         "one 100 ms pause before the name is read back"},
+        {"KeyboardFileDialog (F4 stand-in)", {L"standin", L"F4", L"--keep-text", L"--dir", folder.path()}, file, 0,
+         "typed in one input batch"},
+        {"OfficeFileDialog (O1 stand-in)", {L"standin", L"O1", L"--dir", folder.path()}, file, 100,
+         "50 ms before and after Enter"},
+        {"OldFolderBrowser (real folder dialog)", {L"browse"}, dir, 0,
+         "wait loop sleeps 100 ms per empty pass"},
+        {"NewFolderBrowser (F5 stand-in)", {L"standin", L"F5"}, dir, 0,
+         "wait loop sleeps 100 ms per empty pass"},
+    };
+
+    const std::string section = "end-to-end " + test::ToUtf8(arch);
+    for (const Road& road : roads) {
+        test::HostDialog host(road.host, arch);
+        if (host.dialog() == nullptr) {
+            rows.push_back({section, road.type, {}, 0, 0, "ms", "host did not start"});
+            continue;
+        }
+        // The baseline is measured beside the figure, run for run.
+        std::vector<double> filled, started;
+        int status = 0;
+        int baselineStatus = 0;
+        for (int i = 0; i < runs; ++i) {
+            filled.push_back(TimeRun({road.target}, arch, &status));
+            started.push_back(TimeRun({L"a", L"b"}, arch, &baselineStatus));
+        }
+        rows.push_back({section, road.type, Summarise(filled), Summarise(started).median, road.mandatoryMs, "ms",
+                        road.note + "; exit " + std::to_string(status) +
+                            "; baseline: process start with two arguments (exit " +
+                            std::to_string(baselineStatus) + ")"});
+    }
+}
+
+// A top-level window of an unlisted class, or a "#32770" with 30 controls
+// that match no signature.
+test::OwnedWindow MakeNoise(bool dialogLike) {
+    if (!dialogLike)
+        return test::CreateTopLevel(L"CorvaneBenchNoise");
+    test::OwnedWindow window = test::CreateTopLevel(L"#32770");
+    for (int i = 0; i < 30; ++i)
+        test::CreateChild(window.get(), i % 2 ? L"Button" : L"Static", 2000 + i);
+    return window;
+}
+
+BOOL CALLBACK CountWindow(HWND, LPARAM counter) {
+    ++*reinterpret_cast<int*>(counter);
+    return TRUE;
+}
+
+void BenchRecognition(int repeats) {
+    for (const bool dialogLike : {false, true}) {
+        for (const int extra : {10, 100, 1000}) {
+            std::vector<test::OwnedWindow> noise;
+            for (int i = 0; i < extra; ++i)
+                noise.push_back(MakeNoise(dialogLike));
+            std::vector<double> recognise, enumerate;
+            for (int r = 0; r < repeats; ++r) {
+                double t0 = NowMs();
+                FindTargetDialog();
+                recognise.push_back((NowMs() - t0) * 1000.0 / extra);
+                int count = 0;
+                t0 = NowMs();
+                EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&count));
+                enumerate.push_back((NowMs() - t0) * 1000.0 / extra);
+            }
+            const std::string kind = dialogLike ? "\"#32770\" with 30 controls" : "unlisted class";
+            rows.push_back({"recognition", std::to_string(extra) + " extra windows, " + kind, Summarise(recognise),
+                            Summarise(enumerate).median, 0, "us/window",
+                            "baseline: EnumWindows with an empty callback"});
+        }
+    }
+}
+
+// Posts and retrieves messages on this thread, with and without the hook
+// that has finished its walk.
+double MessageRoundTripUs(int count) {
+    MSG message;
+    const double start = NowMs();
+    for (int i = 0; i < count; ++i) {
+        PostThreadMessageW(GetCurrentThreadId(), WM_USER + 7, 0, 0);
+        PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);
+    }
+    return (NowMs() - start) * 1000.0 / count;
+}
+
+void BenchHook(int repeats) {
+    const int count = 20000;
+    test::OwnedWindow dialog = test::CreateTopLevel(L"#32770");
+    test::CreateChild(dialog.get(), L"SysTreeView32", 14145);
+    test::OwnedWindow carrier = test::CreateTopLevel(L"CorvaneBenchCarrier");
+    SetWindowTextW(carrier.get(), L"No such item");
+
+    std::vector<double> without, with;
+    for (int r = 0; r < repeats; ++r)
+        without.push_back(MessageRoundTripUs(count));
+    const HHOOK hook = CVLib_SetFolderDialog(dialog.get(), carrier.get(), OldFolderBrowser);
+    test::PumpMessages(50); // the walk runs and finishes on the first retrieved message
+    for (int r = 0; r < repeats; ++r)
+        with.push_back(MessageRoundTripUs(count));
+    if (hook != nullptr)
+        UnhookWindowsHookEx(hook);
+    rows.push_back({"hook", "post + retrieve one message, hook done", Summarise(with), Summarise(without).median, 0,
+                    "us/message", hook ? "baseline: same without hook" : "hook NOT installed"});
+}
+
+std::string Fixed(double value) {
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.3f", value);
+    return text;
+}
+
+void Print(const std::string& csvPath) {
+    std::printf("%-16s %-52s %10s %10s %10s %10s %10s %10s  %s\n", "section", "case", "min", "median", "max",
+                "baseline", "mandatory", "added", "unit / note");
+    std::ofstream csv(csvPath);
+    csv << "section,case,min,median,max,baseline,mandatory,added,unit,note\n";
+    for (const Row& row : rows) {
+        const double added = row.stats.median - row.baseline - row.mandatory;
+        std::printf("%-16s %-52s %10s %10s %10s %10s %10s %10s  %s; %s\n", row.section.c_str(), row.name.c_str(),
+                    Fixed(row.stats.min).c_str(), Fixed(row.stats.median).c_str(), Fixed(row.stats.max).c_str(),
+                    Fixed(row.baseline).c_str(), Fixed(row.mandatory).c_str(), Fixed(added).c_str(),
+                    row.unit.c_str(), row.note.c_str());
+        csv << row.section << ",\"" << row.name << "\"," << Fixed(row.stats.min) << "," << Fixed(row.stats.median)
+            << "," << Fixed(row.stats.max) << "," << Fixed(row.baseline) << "," << Fixed(row.mandatory) << ","
+            << Fixed(added) << "," << row.unit << ",\"" << row.note << "\"\n";
+    }
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int wmain(int count, wchar_t** arguments) {
+    const std::string csv = count > 1 ? test::ToUtf8(arguments[1]) : "bench.csv";
+    const int runs = count > 2 ? _wtoi(arguments[2]) : 20;
+    test::RegisterStandInClasses();
+    BenchEndToEnd(L"x86-64", runs);
+    if (test::CanStartArch(L"x86-32"))
+        BenchEndToEnd(L"x86-32", runs);
+    else
+        std::printf("x86-32: not measured, this machine cannot start 32-bit programs\n");
+    BenchRecognition(5);
+    BenchHook(5);
+    Print(csv);
+    return 0;
+}
