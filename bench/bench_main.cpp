@@ -67,13 +67,6 @@ double TimeRun(const std::vector<std::wstring>& arguments, const std::wstring& a
     return NowMs() - start;
 }
 
-Stats TimeRuns(int count, const std::function<double()>& once) {
-    std::vector<double> samples;
-    for (int i = 0; i < count; ++i)
-        samples.push_back(once());
-    return Summarise(samples);
-}
-
 struct Road {
     std::string type;
     std::vector<std::wstring> host;

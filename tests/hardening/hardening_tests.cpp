@@ -1,0 +1,139 @@
+// The real program against hostile or unusual input: it must never crash or
+// hang, always exit 0 or -1, and leave the system's settings as it found them.
+
+#include <gtest/gtest.h>
+
+#include "support/host.h"
+#include "support/text.h"
+#include "support/windows.h"
+
+namespace corvane {
+namespace {
+
+using test::HostDialog;
+
+constexpr DWORD kRunBoundMs = 15000;
+
+DWORD ForegroundLockTimeout() {
+    DWORD value = 0;
+    SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &value, 0);
+    return value;
+}
+
+// Sets a recognisable lock timeout for the test and puts the old one back.
+class LockTimeoutSentinel {
+public:
+    LockTimeoutSentinel() : original_(ForegroundLockTimeout()) {
+        SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, reinterpret_cast<void*>(static_cast<ULONG_PTR>(kValue)), 0);
+    }
+    ~LockTimeoutSentinel() {
+        SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, reinterpret_cast<void*>(static_cast<ULONG_PTR>(original_)), 0);
+    }
+    static constexpr DWORD kValue = 123456;
+
+private:
+    DWORD original_;
+};
+
+bool AnyModifierHeld() {
+    for (int key : {VK_CONTROL, VK_SHIFT, VK_MENU})
+        if (GetAsyncKeyState(key) & 0x8000)
+            return true;
+    return false;
+}
+
+// Runs the program with a raw command-line tail and checks the invariants.
+int RunHardened(const std::wstring& tail) {
+    LockTimeoutSentinel sentinel;
+    const int status = test::RunCorvaneRaw(tail, test::ThisArch(), kRunBoundMs);
+    EXPECT_TRUE(status == 0 || status == -1) << "exit status " << status;
+    EXPECT_EQ(ForegroundLockTimeout(), LockTimeoutSentinel::kValue) << "lock timeout not restored";
+    EXPECT_FALSE(AnyModifierHeld()) << "a modifier key was left pressed";
+    return status;
+}
+
+std::vector<std::wstring> HostileTargets() {
+    std::wstring longPath = L"C:\\";
+    while (longPath.size() < 32767)
+        longPath += L"a\\";
+    longPath.resize(32767);
+    return {
+        L"\"\"",                                       // empty argument
+        L"\"" + longPath + L"\"",                      // 32,767 characters
+        L"\\\\\\\\\\\\",                               // only separators
+        L"\\\\server\\share\\x.txt",                   // UNC path
+        L"\"C:\\windows\\trailing dot.\"",             // trailing dot
+        L"\"C:\\windows\\trailing blank \"",           // trailing blank
+        L"\"C:\\windows\\em\\\"bedded\\\"quotes.txt\"", // embedded double quotes
+        L"C:\\windows\\\xD800lone\xDC00surrogates.txt",  // unpaired surrogates
+        L"C:\\windows\\\xD83D\xDE00.txt",               // outside the BMP
+    };
+}
+
+struct Road {
+    const char* name;
+    std::vector<std::wstring> host;
+};
+
+class HostileTargetsOnEveryRoad : public ::testing::TestWithParam<int> {};
+
+const Road kRoads[] = {
+    {"real open dialog", {L"open", L"--dir", L"C:\\windows"}},
+    {"keyboard stand-in", {L"standin", L"F4", L"--keep-text", L"--dir", L"C:\\windows"}},
+    {"office stand-in", {L"standin", L"O3", L"--dir", L"C:\\windows"}},
+    {"real folder dialog", {L"browse"}},
+};
+
+TEST_P(HostileTargetsOnEveryRoad, ExitCleanlyAndLeaveTheDialogUsable) {
+    const Road& road = kRoads[GetParam()];
+    SCOPED_TRACE(road.name);
+    HostDialog host(road.host);
+    ASSERT_NE(host.dialog(), nullptr);
+    for (const std::wstring& target : HostileTargets()) {
+        SCOPED_TRACE(test::ToUtf8(target.substr(0, 60)));
+        RunHardened(target);
+        EXPECT_TRUE(host.StillOpen()) << "a hostile path closed the dialog";
+        ASSERT_FALSE(host.WaitFor(L"RESULT", 0).has_value()) << "the dialog was confirmed";
+    }
+    // Still answers normally afterwards.
+    EXPECT_TRUE(host.StillOpen());
+    EXPECT_NE(SendMessageTimeoutW(host.dialog(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, HostileTargetsOnEveryRoad, ::testing::Values(0, 1, 2, 3));
+
+TEST(HostileDialogs, DialogClosingBetweenRecognitionAndFilling) {
+    test::TempFolder folder;
+    const std::wstring target = folder.MakeFolder(L"dest") + L"\\name.txt";
+    for (int delay : {20, 60, 150}) {
+        HostDialog host({L"standin", L"F2", L"--dir", folder.path(), L"--close-after", std::to_wstring(delay + 250)});
+        RunHardened(test::QuoteArgument(target));
+        host.WaitFor(L"CLOSED", 5000);
+    }
+}
+
+TEST(HostileDialogs, BusyDialogThreadIsWaitedFor) {
+    test::TempFolder folder;
+    const std::wstring dest = folder.MakeFolder(L"dest");
+    // The dialog's thread sleeps for 2 s right after the dialog is up.
+    HostDialog host({L"standin", L"F2", L"--dir", folder.path(), L"--busy-after-ready", L"2000"});
+    ASSERT_TRUE(host.WaitFor(L"BUSY", 5000).has_value());
+    ASSERT_FALSE(host.WaitFor(L"IDLE", 0).has_value());
+    EXPECT_EQ(RunHardened(test::QuoteArgument(dest + L"\\name.txt")), 0);
+    EXPECT_TRUE(host.WaitFor(L"IDLE", 0).has_value()) << "the program ended before the busy thread answered";
+    EXPECT_EQ(host.LastFolder(), dest);
+    EXPECT_EQ(test::WindowText(GetDlgItem(host.dialog(), 1152)), L"name.txt");
+}
+
+TEST(HostileDialogs, HiddenDialogIsFilledLikeAVisibleOne) {
+    test::TempFolder folder;
+    const std::wstring dest = folder.MakeFolder(L"dest");
+    HostDialog host({L"standin", L"F2", L"--hidden", L"--dir", folder.path()});
+    ASSERT_FALSE(IsWindowVisible(host.dialog()));
+    EXPECT_EQ(RunHardened(test::QuoteArgument(dest + L"\\name.txt")), 0);
+    EXPECT_EQ(host.LastFolder(), dest);
+    EXPECT_EQ(test::WindowText(GetDlgItem(host.dialog(), 1152)), L"name.txt");
+}
+
+} // namespace
+} // namespace corvane
