@@ -97,17 +97,6 @@ TEST(KeystrokeBatchRecords, HomeChordHoldsAllThreeModifiersAndOnlyHomeIsExtended
                                 Up(VK_HOME, KEYEVENTF_EXTENDEDKEY), Up(VK_SHIFT), Up(VK_MENU), Up(VK_CONTROL)}));
 }
 
-TEST(KeystrokeBatchRecords, RecordsStayInTheOrderTheyWereAdded) {
-    KeystrokeBatch batch;
-    batch.AddKeyPress(VK_BACK);
-    batch.AddKey(0x41, 0x1234, KEYEVENTF_KEYUP);
-    batch.AddText(L"x");
-    batch.AddKeyPress(VK_RETURN);
-    EXPECT_EQ(KeysOf(batch.records()),
-              (std::vector<Key>{Down(VK_BACK), Up(VK_BACK), {0x41, 0x1234, KEYEVENTF_KEYUP}, UnitDown(L'x'),
-                                UnitUp(L'x'), Down(VK_RETURN), Up(VK_RETURN)}));
-}
-
 TEST(KeystrokeBatchFraming, HeldModifiersAreReleasedAroundTheBatchAndPressedAgain) {
     KeystrokeBatch batch;
     batch.AddText(L"q");
