@@ -7,10 +7,11 @@
 //   testhost confirm HWND           (sends the dialog its OK command)
 //   testhost module-path           (reports its own file path)
 //   testhost standin F1..F6|O1..O4 [--class C] [--name N] [--dir D] [--focus ID]
+//                   [--refuse-focus] [--keep-text] [--hidden] [--report-keys]
 //   common: [--close-after MS] [--busy-after-ready MS]
 //
 // Lines: READY <hwnd>, FOLDER <path>, SELECTED <path>, ENTER <text>,
-// RESULT <path>, CANCEL, CLOSED.
+// RESULT <path>, CANCEL, CLOSED, KEY <virtual key> <control id> (--report-keys).
 
 #include <objbase.h>
 

@@ -121,7 +121,11 @@ LRESULT CALLBACK BoxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM l
         break;
     case WM_SETFOCUS:
         if (standIn.options->Has(L"refuse-focus")) {
-            PostMessageW(standIn.dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(standIn.dialog, IDCANCEL)), TRUE);
+            // Handed on before SetFocus returns to whoever asked, so that a
+            // focus check right after it already sees the Cancel button.
+            const LRESULT result = CallWindowProcW(standIn.boxProcedure, window, message, wParam, lParam);
+            SetFocus(GetDlgItem(standIn.dialog, IDCANCEL));
+            return result;
         }
         break;
     default:
@@ -172,6 +176,9 @@ void PrepareBox(HWND dialog) {
 
 void PlaceInitialFocus(HWND dialog) {
     HWND target = standIn.box;
+    // A box that refuses the focus never had it.
+    if (standIn.options->Has(L"refuse-focus"))
+        target = GetDlgItem(dialog, IDCANCEL);
     if (standIn.options->Has(L"focus"))
         target = GetDlgItem(dialog, standIn.options->GetInt(L"focus", 0));
     if (target == nullptr)
@@ -255,8 +262,11 @@ int RunStandIn(const Options& options) {
     }
     ApplyTimingOptions(dialog, options);
     Report(L"READY", HandleText(dialog));
+    const bool reportKeys = options.Has(L"report-keys");
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (reportKeys && message.message == WM_KEYDOWN)
+            Report(L"KEY", std::to_wstring(message.wParam) + L" " + std::to_wstring(GetDlgCtrlID(message.hwnd)));
         if (!IsDialogMessageW(dialog, &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);

@@ -1,0 +1,179 @@
+// The program typing into a file dialog whose file-name box is nested below
+// the dialog's direct children: the host's stand-in changes folder when Enter
+// is pressed in the box with a folder in it, and keeps that text so that the
+// Backspaces that follow have something to erase.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "support/host.h"
+#include "support/windows.h"
+
+namespace corvane {
+namespace {
+
+using test::HostDialog;
+using test::RunCorvane;
+
+constexpr DWORD kKeysArriveMs = 5000;
+
+std::vector<std::wstring> StandInArguments(const std::wstring& folder, const std::wstring& boxText,
+                                           std::initializer_list<const wchar_t*> extra = {}) {
+    std::vector<std::wstring> arguments{L"standin", L"F4",    L"--keep-text", L"--report-keys",
+                                        L"--dir",   folder, L"--name",      boxText};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return arguments;
+}
+
+HWND FileNameBox(const HostDialog& host) {
+    return test::FindDescendant(host.dialog(), 1001, L"Edit");
+}
+
+bool BoxEndsWith(HWND box, const std::wstring& text) {
+    return test::WaitUntil([&] { return test::WindowText(box) == text; }, kKeysArriveMs);
+}
+
+std::size_t CountKeys(const HostDialog& host, WORD virtualKey) {
+    const std::wstring prefix = std::to_wstring(virtualKey) + L" ";
+    const std::vector<std::wstring> keys = host.Lines(L"KEY");
+    return static_cast<std::size_t>(std::count_if(
+        keys.begin(), keys.end(), [&](const std::wstring& line) { return line.rfind(prefix, 0) == 0; }));
+}
+
+// Waits until the host has logged the expected number of Backspaces, so that
+// a count that stays short shows up as a difference, not as a time-out.
+std::size_t BackspacesOnceSettled(const HostDialog& host, std::size_t expected) {
+    test::WaitUntil([&] { return CountKeys(host, VK_BACK) >= expected; }, kKeysArriveMs);
+    test::PumpMessages(100);
+    return CountKeys(host, VK_BACK);
+}
+
+// Nothing reached the dialog: no key, no Enter, the box as it was.
+void ExpectNoKeyArrived(HostDialog& host, HWND box, const std::wstring& boxText) {
+    test::PumpMessages(300);
+    EXPECT_TRUE(host.StillOpen());
+    EXPECT_TRUE(host.Lines(L"KEY").empty()) << "first key: " << testing::PrintToString(host.Lines(L"KEY"));
+    EXPECT_TRUE(host.Lines(L"ENTER").empty());
+    EXPECT_TRUE(host.Lines(L"FOLDER").empty());
+    EXPECT_EQ(test::WindowText(box), boxText);
+}
+
+TEST(KeyboardFileDialog, ChangesIntoTheFolderAndLeavesTheFileNameInTheBox) {
+    test::TempFolder temp;
+    const std::wstring folder = temp.MakeFolder(L"dir");
+    HostDialog host(StandInArguments(temp.path(), L"old.txt"));
+    const HWND box = FileNameBox(host);
+    ASSERT_NE(box, nullptr);
+
+    EXPECT_EQ(RunCorvane({folder + L"\\name.txt"}), 0);
+    EXPECT_EQ(host.WaitFor(L"ENTER", kKeysArriveMs), folder) << "the old name was not erased before the folder";
+    EXPECT_TRUE(BoxEndsWith(box, L"name.txt")) << "box: " << testing::PrintToString(test::WindowText(box));
+    EXPECT_EQ(host.LastFolder(), folder);
+    EXPECT_EQ(host.Lines(L"ENTER").size(), 1u) << "exactly one Enter, and nothing confirmed the file";
+    EXPECT_TRUE(host.Lines(L"RESULT").empty());
+    EXPECT_TRUE(host.StillOpen());
+    EXPECT_EQ(BackspacesOnceSettled(host, 7 + folder.size()), 7 + folder.size());
+}
+
+TEST(KeyboardFileDialog, ExistingDirectoryTypesTheFormerBoxTextBack) {
+    test::TempFolder temp;
+    const std::wstring folder = temp.MakeFolder(L"only a folder");
+    HostDialog host(StandInArguments(temp.path(), L"former.txt"));
+    const HWND box = FileNameBox(host);
+    ASSERT_NE(box, nullptr);
+
+    EXPECT_EQ(RunCorvane({folder}), 0);
+    EXPECT_EQ(host.WaitFor(L"ENTER", kKeysArriveMs), folder);
+    EXPECT_TRUE(BoxEndsWith(box, L"former.txt")) << "box: " << testing::PrintToString(test::WindowText(box));
+    EXPECT_EQ(host.LastFolder(), folder);
+    EXPECT_TRUE(host.Lines(L"RESULT").empty());
+}
+
+TEST(KeyboardFileDialog, PathWithoutBackslashPressesEnterOnTheEmptyBoxThenTypesTheName) {
+    test::TempFolder temp;
+    HostDialog host(StandInArguments(temp.path(), L"old.txt"));
+    const HWND box = FileNameBox(host);
+    ASSERT_NE(box, nullptr);
+
+    EXPECT_EQ(RunCorvane({L"plain-name.txt"}), 0);
+    EXPECT_EQ(host.WaitFor(L"ENTER", kKeysArriveMs), L"") << "Enter must come on the emptied box";
+    EXPECT_TRUE(BoxEndsWith(box, L"plain-name.txt")) << "box: " << testing::PrintToString(test::WindowText(box));
+    EXPECT_TRUE(host.Lines(L"FOLDER").empty());
+    EXPECT_TRUE(host.Lines(L"RESULT").empty());
+    EXPECT_EQ(BackspacesOnceSettled(host, 7), 7u) << "no Backspace after Enter when there is no folder";
+}
+
+TEST(KeyboardFileDialog, LongBoxTextIsErasedUnitByUnit) {
+    test::TempFolder temp;
+    const std::wstring folder = temp.MakeFolder(L"long");
+    const std::wstring longText(300, L'w');
+    HostDialog host(StandInArguments(temp.path(), longText));
+    const HWND box = FileNameBox(host);
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(test::WindowText(box), longText);
+
+    EXPECT_EQ(RunCorvane({folder + L"\\after.txt"}), 0);
+    EXPECT_EQ(host.WaitFor(L"ENTER", kKeysArriveMs), folder);
+    EXPECT_TRUE(BoxEndsWith(box, L"after.txt")) << "box holds " << test::WindowText(box).size() << " units";
+    EXPECT_EQ(BackspacesOnceSettled(host, 300 + folder.size()), 300 + folder.size());
+}
+
+TEST(KeyboardFileDialog, FocusThatStaysOffTheBoxSendsNoKeyAtAll) {
+    test::TempFolder temp;
+    const std::wstring folder = temp.MakeFolder(L"dir");
+    HostDialog host(StandInArguments(temp.path(), L"untouched.txt", {L"--refuse-focus"}));
+    const HWND box = FileNameBox(host);
+    ASSERT_NE(box, nullptr);
+
+    EXPECT_EQ(RunCorvane({folder + L"\\name.txt"}), 0);
+    ExpectNoKeyArrived(host, box, L"untouched.txt");
+    EXPECT_TRUE(host.Lines(L"RESULT").empty());
+}
+
+TEST(KeyboardFileDialog, MissingTargetFolderIsRefusedBeforeAnyKey) {
+    test::TempFolder temp;
+    HostDialog host(StandInArguments(temp.path(), L"untouched.txt"));
+    const HWND box = FileNameBox(host);
+    ASSERT_NE(box, nullptr);
+
+    EXPECT_EQ(RunCorvane({temp.path() + L"\\no such folder\\name.txt"}), -1);
+    EXPECT_EQ(RunCorvane({temp.path() + L"\\no such folder\\"}), -1) << "a trailing backslash, folder missing";
+    ExpectNoKeyArrived(host, box, L"untouched.txt");
+}
+
+// True when a 32-bit program of this build starts and runs here; otherwise
+// the reason why not.
+std::optional<std::string> Why32BitCannotRun() {
+    const std::wstring host = test::BinaryPath(L"testhost", L"x86-32");
+    const std::wstring program = test::BinaryPath(L"Corvane", L"x86-32");
+    for (const std::wstring& file : {host, program}) {
+        if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return "the 32-bit build is not next to this test program (build the x86-32 preset)";
+    }
+    try {
+        test::ChildProcess probe(host, {L"module-path"});
+        if (probe.WaitForLine(L"RESULT", 10000) && probe.WaitForExit(5000) == 0u)
+            return std::nullopt;
+    } catch (const std::exception&) {
+    }
+    return "32-bit programs do not start on this machine (testhost.x86-32.exe did not run)";
+}
+
+TEST(KeyboardFileDialog, The32BitBuildFillsA32BitDialog) {
+    if (const std::optional<std::string> reason = Why32BitCannotRun())
+        GTEST_SKIP() << *reason;
+    test::TempFolder temp;
+    const std::wstring folder = temp.MakeFolder(L"dir");
+    HostDialog host(StandInArguments(temp.path(), L"old.txt"), L"x86-32");
+    const HWND box = FileNameBox(host);
+    ASSERT_NE(box, nullptr);
+
+    EXPECT_EQ(RunCorvane({folder + L"\\name32.txt"}, L"x86-32"), 0);
+    EXPECT_EQ(host.WaitFor(L"ENTER", kKeysArriveMs), folder);
+    EXPECT_TRUE(BoxEndsWith(box, L"name32.txt")) << "box: " << testing::PrintToString(test::WindowText(box));
+    EXPECT_EQ(host.LastFolder(), folder);
+}
+
+} // namespace
+} // namespace corvane
