@@ -48,6 +48,11 @@ int TargetWindow::FillKeyboardFileDialog(const std::wstring& path, const TargetW
     SetFocus(fileNameBox.handle());
     if (!SetForegroundWindow(window_) || GetFocus() != fileNameBox.handle())
         return 0;
+    // The Backspaces must empty the box wherever its caret stands: a box that
+    // got the focus with the caret before its old text would otherwise keep
+    // that text behind the typed folder, and Enter would submit the mix as
+    // the chosen file.
+    SendMessageW(fileNameBox.handle(), EM_SETSEL, 0, -1);
     TypeIntoFileNameBox(boxText, folderPart, fileNamePart);
     return 0;
 }

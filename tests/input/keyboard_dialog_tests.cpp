@@ -76,6 +76,22 @@ TEST(KeyboardFileDialog, ChangesIntoTheFolderAndLeavesTheFileNameInTheBox) {
     EXPECT_EQ(BackspacesOnceSettled(host, 7 + folder.size()), 7 + folder.size());
 }
 
+// A box that gets the focus from the program has its caret at the start of
+// its old text; the old text must still be gone before the folder is entered.
+TEST(KeyboardFileDialog, OldTextIsErasedWhereverTheCaretStands) {
+    test::TempFolder temp;
+    const std::wstring folder = temp.MakeFolder(L"dir");
+    HostDialog host(StandInArguments(temp.path(), L"old.txt", {L"--focus", L"2"}));
+    const HWND box = FileNameBox(host);
+    ASSERT_NE(box, nullptr);
+
+    EXPECT_EQ(RunCorvane({folder + L"\\name.txt"}), 0);
+    EXPECT_EQ(host.WaitFor(L"ENTER", kKeysArriveMs), folder);
+    EXPECT_TRUE(BoxEndsWith(box, L"name.txt")) << "box: " << testing::PrintToString(test::WindowText(box));
+    EXPECT_TRUE(host.Lines(L"RESULT").empty()) << "the dialog took a mixed text as the chosen file";
+    EXPECT_TRUE(host.StillOpen());
+}
+
 TEST(KeyboardFileDialog, ExistingDirectoryTypesTheFormerBoxTextBack) {
     test::TempFolder temp;
     const std::wstring folder = temp.MakeFolder(L"only a folder");
