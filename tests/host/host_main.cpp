@@ -7,10 +7,13 @@
 //   testhost confirm HWND           (sends the dialog its OK command)
 //   testhost module-path           (reports its own file path)
 //   testhost standin F1..F6|O1..O4 [--class C] [--name N] [--dir D] [--focus ID]
+//   testhost folder-standin [--late-children MS]   (new-style folder dialog
+//                                   whose namespace tree shows the shell)
 //   common: [--close-after MS] [--busy-after-ready MS]
 //
 // Lines: READY <hwnd>, FOLDER <path>, SELECTED <path>, ENTER <text>,
-// RESULT <path>, CANCEL, CLOSED.
+// RESULT <path>, CANCEL, CLOSED; folder dialogs add TREE <item texts> after
+// each SELECTED.
 
 #include <objbase.h>
 
@@ -127,6 +130,8 @@ int wmain(int count, wchar_t** arguments) {
         Report(L"RESULT", tallow::GetModulePath()), result = 0;
     else if (mode == L"standin")
         result = RunStandIn(options);
+    else if (mode == L"folder-standin")
+        result = RunFolderStandIn(options);
     else
         std::fputs("unknown mode\n", stderr);
     OleUninitialize();
