@@ -117,6 +117,10 @@ std::wstring ItemDisplayName(IShellFolder* folder, LPCITEMIDLIST item) {
 }
 
 std::wstring ResolveDisplayPath(const std::wstring& path) {
+    // Some shells parse the empty string to a folder of their choice; an empty
+    // target names no folder at all.
+    if (path.empty())
+        return {};
     ComRef<IMalloc> allocator;
     ComRef<IShellFolder> desktop;
     if (FAILED(SHGetMalloc(allocator.receive())) || FAILED(SHGetDesktopFolder(desktop.receive())) ||

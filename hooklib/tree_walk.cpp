@@ -10,6 +10,13 @@ HTREEITEM NextItem(HWND tree, WPARAM relation, HTREEITEM item) {
         SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
 }
 
+bool FillsBuffer(const wchar_t* text) {
+    int length = 0;
+    while (length < kItemTextCapacity && text[length] != L'\0')
+        ++length;
+    return length >= kItemTextCapacity - 1;
+}
+
 bool ReadItemText(HWND tree, HTREEITEM item, wchar_t* text) {
     TVITEMW query;
     query.mask = TVIF_TEXT | TVIF_HANDLE;
@@ -26,7 +33,9 @@ bool ReadItemText(HWND tree, HTREEITEM item, wchar_t* text) {
     if (SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query)) == 0)
         return false;
     text[kItemTextCapacity - 1] = L'\0';
-    return true;
+    // A text that fills the buffer may have been cut: its cut form could equal
+    // another folder's name, so it is treated like an unreadable one.
+    return !FillsBuffer(text);
 }
 
 } // namespace

@@ -53,6 +53,7 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM) {
         Report(L"READY", HandleText(dialog));
     } else if (message == BFFM_SELCHANGED) {
         Report(L"SELECTED", PathOf(reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam)));
+        Report(L"TREE", SelectedTreeChain(GetDlgItem(dialog, 14145)));
     }
     return 0;
 }

@@ -33,5 +33,10 @@ void ApplyTimingOptions(HWND dialog, const Options& options);
 int RunOpenDialog(const Options& options, bool save);
 int RunBrowseDialog(const Options& options);
 int RunStandIn(const Options& options);
+int RunFolderStandIn(const Options& options);
+
+// Item texts from the root's child down to the tree's selected item, joined
+// by backslashes: what a folder dialog shows as the way to its selection.
+std::wstring SelectedTreeChain(HWND tree);
 
 } // namespace corvane::host

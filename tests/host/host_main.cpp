@@ -8,10 +8,13 @@
 //   testhost module-path           (reports its own file path)
 //   testhost standin F1..F6|O1..O4 [--class C] [--name N] [--dir D] [--focus ID]
 //                   [--refuse-focus] [--keep-text] [--hidden] [--report-keys]
+//   testhost folder-standin [--late-children MS]   (new-style folder dialog
+//                                   whose namespace tree shows the shell)
 //   common: [--close-after MS] [--busy-after-ready MS]
 //
 // Lines: READY <hwnd>, FOLDER <path>, SELECTED <path>, ENTER <text>,
-// RESULT <path>, CANCEL, CLOSED, KEY <virtual key> <control id> (--report-keys).
+// RESULT <path>, CANCEL, CLOSED, KEY <virtual key> <control id> (--report-keys);
+// folder dialogs add TREE <item texts> after each SELECTED.
 
 #include <objbase.h>
 
@@ -128,6 +131,8 @@ int wmain(int count, wchar_t** arguments) {
         Report(L"RESULT", tallow::GetModulePath()), result = 0;
     else if (mode == L"standin")
         result = RunStandIn(options);
+    else if (mode == L"folder-standin")
+        result = RunFolderStandIn(options);
     else
         std::fputs("unknown mode\n", stderr);
     OleUninitialize();

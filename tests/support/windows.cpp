@@ -26,14 +26,35 @@ void EnsureClass(const std::wstring& className) {
     RegisterClassExW(&windowClass);
 }
 
+// Removes a folder with everything below it. Works on extended-length paths,
+// so that folders deeper than MAX_PATH go too (the shell's file operation
+// cannot remove those and, under Wine, has removed unrelated files instead).
+void DeleteTreeExtended(const std::wstring& extended) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((extended + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring child = extended + L"\\" + name;
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+                (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+                DeleteTreeExtended(child);
+            } else {
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(extended.c_str());
+}
+
 void DeleteTree(const std::wstring& path) {
-    std::wstring from = path;
-    from.push_back(L'\0'); // double terminated
-    SHFILEOPSTRUCTW operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationW(&operation);
+    if (path.size() < 3 || path[1] != L':' || path[2] != L'\\')
+        return; // only absolute drive paths, never a relative one
+    DeleteTreeExtended(L"\\\\?\\" + path);
 }
 
 } // namespace

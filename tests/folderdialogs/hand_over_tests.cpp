@@ -1,0 +1,91 @@
+// The 64-bit program with a folder dialog of a 32-bit process: it hands the
+// dialog to the x86 build beside it. Needs a machine that starts 32-bit
+// programs; elsewhere these tests are skipped with the reason.
+
+#include <gtest/gtest.h>
+
+#include "support/host.h"
+#include "support/text.h"
+#include "support/windows.h"
+
+namespace {
+
+namespace test = corvane::test;
+using test::HostDialog;
+
+const wchar_t* const k64 = L"x86-64";
+const wchar_t* const k32 = L"x86-32";
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Empty when a 32-bit program starts and runs here; otherwise why not.
+std::string Why32BitProgramsCannotRun() {
+    for (const wchar_t* name : {L"Corvane", L"testhost"})
+        for (const wchar_t* arch : {k64, k32})
+            if (!Exists(test::BinaryPath(name, arch)))
+                return "missing " + test::ToUtf8(test::BinaryPath(name, arch)) + " (build both architectures)";
+    try {
+        test::ChildProcess probe(test::BinaryPath(L"testhost", k32), {L"module-path"});
+        const std::optional<DWORD> code = probe.WaitForExit(20000);
+        if (code && *code == 0 && probe.WaitForLine(L"RESULT", 1000))
+            return "";
+        return "a 32-bit program does not run on this machine (its kernel or Wine has no 32-bit support)";
+    } catch (const std::exception&) {
+        return "a 32-bit program cannot be started on this machine";
+    }
+}
+
+class HandOver : public testing::Test {
+protected:
+    void SetUp() override {
+        static const std::string reason = Why32BitProgramsCannotRun();
+        if (!reason.empty())
+            GTEST_SKIP() << reason;
+    }
+};
+
+std::wstring LastSelected(const HostDialog& host) {
+    const std::vector<std::wstring> selected = host.Lines(L"SELECTED");
+    return selected.empty() ? std::wstring() : selected.back();
+}
+
+bool SelectionBecomes(const HostDialog& host, const std::wstring& path) {
+    return test::WaitUntil([&] { return LastSelected(host) == path; }, 10000);
+}
+
+// C:\ and a path with blanks arrive unchanged in the x86 build.
+TEST_F(HandOver, X86BuildDrivesTheDialogOfA32BitProcess) {
+    test::TempFolder folder;
+    const std::wstring target = folder.MakeFolder(L"with blanks\\and more blanks");
+    for (const wchar_t* style : {L"--old", L"--new"}) {
+        SCOPED_TRACE(test::ToUtf8(style));
+        HostDialog host({L"browse", style}, k32);
+        for (const std::wstring& path : {std::wstring(L"C:\\"), target}) {
+            ASSERT_EQ(test::RunCorvane({path}, k64), 0);
+            EXPECT_TRUE(SelectionBecomes(host, path)) << "last selection: " << test::ToUtf8(LastSelected(host));
+        }
+        EXPECT_EQ(host.ConfirmAndReadResult(), std::optional<std::wstring>(target));
+    }
+}
+
+// A copy of the 64-bit program without the x86 build beside it cannot hand
+// over: that is no success.
+TEST_F(HandOver, MissingX86BuildEndsWithMinusOne) {
+    test::TempFolder lonely;
+    for (const std::wstring name : {L"Corvane.x86-64.exe", L"CorvaneLib.x86-64.dll"})
+        ASSERT_TRUE(CopyFileW((test::BinaryDir() + L"\\" + name).c_str(), (lonely.path() + L"\\" + name).c_str(), FALSE));
+    test::TempFolder folder;
+    const std::wstring target = folder.MakeFolder(L"target");
+    HostDialog host({L"browse"}, k32);
+    const std::size_t before = host.Lines(L"SELECTED").size();
+    test::ChildProcess program(lonely.path() + L"\\Corvane.x86-64.exe", {target});
+    const std::optional<DWORD> code = program.WaitForExit(30000);
+    ASSERT_TRUE(code.has_value());
+    EXPECT_EQ(static_cast<int>(*code), -1);
+    test::PumpMessages(500);
+    EXPECT_EQ(host.Lines(L"SELECTED").size(), before);
+}
+
+} // namespace
