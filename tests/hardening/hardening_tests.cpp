@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "hooklib/CorvaneLib.h"
 #include "support/host.h"
 #include "support/text.h"
 #include "support/windows.h"
@@ -133,6 +134,71 @@ TEST(HostileDialogs, HiddenDialogIsFilledLikeAVisibleOne) {
     EXPECT_EQ(RunHardened(test::QuoteArgument(dest + L"\\name.txt")), 0);
     EXPECT_EQ(host.LastFolder(), dest);
     EXPECT_EQ(test::WindowText(GetDlgItem(host.dialog(), 1152)), L"name.txt");
+}
+
+// The hook library inside another program's dialog: crowded and odd trees,
+// an over-long carrier title and a dialog that goes away mid-walk must leave
+// that program running.
+
+bool ProcessStillRuns(HostDialog& host) {
+    return !host.process().WaitForExit(0).has_value();
+}
+
+TEST(HookInForeignProcess, TenThousandSiblingsBeforeTheTarget) {
+    HostDialog host({L"folder-standin", L"--extra-items", L"10000"});
+    EXPECT_EQ(RunHardened(L"C:\\windows\\system32"), 0);
+    const auto selected = host.WaitFor(L"SELECTED", 5000);
+    EXPECT_TRUE(test::WaitUntil([&] { return host.Lines(L"SELECTED").size() >= 3; }, 5000));
+    EXPECT_EQ(host.Lines(L"SELECTED").back(), L"C:\\windows\\system32");
+    EXPECT_TRUE(ProcessStillRuns(host));
+}
+
+TEST(HookInForeignProcess, ItemTextLongerThanTheReadBuffer) {
+    HostDialog host({L"folder-standin", L"--long-item", L"3000"});
+    EXPECT_EQ(RunHardened(L"C:\\windows"), 0);
+    EXPECT_TRUE(test::WaitUntil([&] { return !host.Lines(L"SELECTED").empty() &&
+                                             host.Lines(L"SELECTED").back() == L"C:\\windows"; }, 5000));
+    EXPECT_TRUE(ProcessStillRuns(host));
+}
+
+// The program refuses display paths the hook could not read whole; the
+// library itself must still cope with such a title from any caller.
+TEST(HookInForeignProcess, CarrierTitleLongerThanTheHookReads) {
+    HostDialog host({L"folder-standin"});
+    test::OwnedWindow carrier(CreateWindowExW(0, L"STATIC", std::wstring(5000, L'x').c_str(), WS_POPUP, 0, 0, 10, 10,
+                                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+    ASSERT_NE(carrier.get(), nullptr);
+    const HHOOK hook = CVLib_SetFolderDialog(host.dialog(), carrier.get(), NewFolderBrowser);
+    ASSERT_NE(hook, nullptr);
+    // The replies are thread messages: wait for them here, not in a pump.
+    bool finished = false;
+    for (int pass = 0; pass < 200 && !finished; ++pass) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, WM_APP, WM_APP + 1, PM_REMOVE))
+            finished = finished || message.message == WM_APP;
+        if (!finished) {
+            PostMessageW(host.dialog(), WM_NULL, 0, 0);
+            Sleep(25);
+        }
+    }
+    UnhookWindowsHookEx(hook);
+    EXPECT_TRUE(finished) << "the walk never reported back";
+    EXPECT_TRUE(ProcessStillRuns(host));
+    EXPECT_TRUE(host.Lines(L"SELECTED").empty()) << "a cut title selected something";
+}
+
+TEST(HookInForeignProcess, DialogClosingWhileTheWalkWaits) {
+    test::TempFolder folder;
+    const std::wstring deep = folder.MakeFolder(L"a\\b\\c\\d");
+    for (int closeAfter : {150, 400, 800}) {
+        HostDialog host({L"folder-standin", L"--late-children", L"250", L"--close-after",
+                         std::to_wstring(closeAfter + 200)});
+        RunHardened(test::QuoteArgument(deep));
+        host.WaitFor(L"CLOSED", 5000);
+        const auto exitCode = host.process().WaitForExit(5000);
+        ASSERT_TRUE(exitCode.has_value()) << "the dialog's program did not end after its dialog closed";
+        EXPECT_EQ(*exitCode, 0u) << "the dialog's program crashed";
+    }
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 // (tree id 100) and shows the shell's namespace from "Desktop" down, each
 // folder's children filled in only when the folder is expanded. With
 // --late-children MS the children appear that long after the expansion, the
-// way a slow volume or network share answers.
+// way a slow volume or network share answers. --extra-items N puts N more
+// items (no folders behind them) before the desktop's own children, and
+// --long-item N one item with an N-character text.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -44,11 +46,31 @@ struct FolderStandIn {
     HWND dialog = nullptr;
     HWND tree = nullptr;
     int lateChildrenMs = 0;
+    int extraItems = 0;
+    int longItemLength = 0;
     std::set<HTREEITEM> expandedOnce;
     std::vector<HTREEITEM> waitingForChildren;
     ItemLists lists;
 };
 FolderStandIn standIn;
+
+// Items that stand for no shell folder: never expanded, never filled.
+void InsertPlainItem(HTREEITEM parent, const std::wstring& text) {
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_CHILDREN;
+    insert.item.pszText = const_cast<wchar_t*>(text.c_str());
+    insert.item.cChildren = 0;
+    SendMessageW(standIn.tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert));
+}
+
+void InsertCrowd(HTREEITEM root) {
+    if (standIn.longItemLength > 0)
+        InsertPlainItem(root, std::wstring(static_cast<std::size_t>(standIn.longItemLength), L'L'));
+    for (int i = 0; i < standIn.extraItems; ++i)
+        InsertPlainItem(root, L"Item " + std::to_wstring(i));
+}
 
 PIDLIST_ABSOLUTE ListOf(HTREEITEM item) {
     TVITEMW query{};
@@ -94,6 +116,8 @@ IShellFolder* BindFolder(PIDLIST_ABSOLUTE list) {
 // Inserts the item's sub folders, as the shell lists them.
 void FillChildren(HTREEITEM item) {
     const PIDLIST_ABSOLUTE parent = ListOf(item);
+    if (parent == nullptr)
+        return;
     IShellFolder* folder = BindFolder(parent);
     if (folder == nullptr)
         return;
@@ -168,6 +192,7 @@ void CreateTree(HWND dialog) {
     const HTREEITEM root = InsertItem(TVI_ROOT, L"Desktop", desktop);
     // The desktop's own level is there from the start, as in the real dialog.
     standIn.expandedOnce.insert(root);
+    InsertCrowd(root);
     FillChildren(root);
     SendMessageW(standIn.tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
 }
@@ -235,6 +260,8 @@ int RunFolderStandIn(const Options& options) {
     InitCommonControlsEx(&controls);
     RegisterNameSpaceClass();
     standIn.lateChildrenMs = options.GetInt(L"late-children", 0);
+    standIn.extraItems = options.GetInt(L"extra-items", 0);
+    standIn.longItemLength = options.GetInt(L"long-item", 0);
 
     DialogTemplate dialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_VISIBLE, L"",
                           L"Browse for folder", 260, 220);

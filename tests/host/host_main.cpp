@@ -8,7 +8,8 @@
 //   testhost module-path           (reports its own file path)
 //   testhost standin F1..F6|O1..O4 [--class C] [--name N] [--dir D] [--focus ID]
 //                   [--refuse-focus] [--keep-text] [--hidden] [--report-keys]
-//   testhost folder-standin [--late-children MS]   (new-style folder dialog
+//   testhost folder-standin [--late-children MS] [--extra-items N] [--long-item N]
+//                                  (new-style folder dialog
 //                                   whose namespace tree shows the shell)
 //   common: [--close-after MS] [--busy-after-ready MS]
 //
