@@ -9,8 +9,7 @@ namespace {
 
 std::vector<StandInLayout> BuildLayouts() {
     const auto box = [](int id, const wchar_t* cls, bool nested = false) {
-        ControlSpec spec{id, cls, nested, true};
-        return spec;
+        return ControlSpec{id, cls, nested, true};
     };
     const auto ctl = [](int id, const wchar_t* cls, bool nested = false) {
         return ControlSpec{id, cls, nested, false};
