@@ -98,7 +98,6 @@ TEST_P(OfficeDialogRun, FocusElsewherePressesNoKey) {
         EXPECT_TRUE(host->Lines(L"ENTER").empty());
         EXPECT_TRUE(host->Lines(L"FOLDER").empty());
         EXPECT_EQ(test::ToUtf8(test::ControlText(host->dialog(), layout.boxId)), test::ToUtf8(work + L"\\"));
-        EXPECT_EQ(test::ControlText(host->dialog(), layout.otherEditId), L"") << "no key reached the focused edit";
         EXPECT_TRUE(host->StillOpen());
     }
 }

@@ -118,13 +118,11 @@ TEST_P(StandardDialogRun, BareFileNameStaysInTheDialogsFolder) {
     const std::wstring work = root.MakeFolder(L"Work");
     auto host = Show(work);
     ASSERT_EQ(host->LastFolder(), work);
-    const std::size_t foldersBefore = host->Lines(L"FOLDER").size();
 
     EXPECT_EQ(Run(L"name.txt"), 0);
     ExpectFilled(*host, work, L"name.txt");
     for (const std::wstring& folder : host->Lines(L"FOLDER"))
         EXPECT_EQ(folder, work);
-    EXPECT_GE(host->Lines(L"FOLDER").size(), foldersBefore);
     ExpectConfirmedAs(*host, work + L"\\name.txt");
 }
 
