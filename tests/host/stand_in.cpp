@@ -67,7 +67,11 @@ std::wstring Resolve(const std::wstring& text) {
     SetCurrentDirectoryW(standIn.folder.c_str());
     wchar_t full[MAX_PATH * 4] = L"";
     const DWORD length = GetFullPathNameW(text.c_str(), static_cast<DWORD>(std::size(full)), full, nullptr);
-    return length > 0 && length < std::size(full) ? std::wstring(full, length) : text;
+    std::wstring resolved = length > 0 && length < std::size(full) ? std::wstring(full, length) : text;
+    // A folder is reported without its trailing backslash, except a drive root.
+    if (resolved.size() > 3 && resolved.back() == L'\\')
+        resolved.pop_back();
+    return resolved;
 }
 
 bool ChangeFolder(const std::wstring& text) {

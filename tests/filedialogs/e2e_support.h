@@ -1,0 +1,54 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/host.h"
+#include "support/process.h"
+
+namespace corvane::test {
+
+// The architectures whose program and host the end-to-end runs drive: this
+// build's own, and from the 64-bit build also the 32-bit one.
+std::vector<std::wstring> ArchitecturesToRun();
+// Why the programs of an architecture cannot run here, or empty when they can.
+// Decided once per architecture by starting its test host.
+std::wstring WhyArchitectureCannotRun(const std::wstring& arch);
+std::string ArchName(const ::testing::TestParamInfo<std::wstring>& info);
+
+// The foreground lock timeout as a freshly started process reads it (a
+// process that has read it once may keep its own copy).
+DWORD SystemLockTimeout();
+
+// Sets the foreground lock timeout to a nonzero value for the object's
+// lifetime, so that a run that leaves it lowered shows, and then puts the
+// machine's own value back.
+class NonzeroSystemLockTimeout {
+public:
+    static constexpr DWORD kValue = 4321;
+    NonzeroSystemLockTimeout();
+    ~NonzeroSystemLockTimeout();
+
+private:
+    DWORD original_;
+};
+
+// Base of the end-to-end tests: parameterised by architecture, skipped with
+// the reason when that architecture's programs cannot start here.
+class ArchitectureTest : public ::testing::TestWithParam<std::wstring> {
+protected:
+    void SetUp() override {
+        const std::wstring reason = WhyArchitectureCannotRun(GetParam());
+        if (!reason.empty())
+            GTEST_SKIP() << ToUtf8Reason(reason);
+    }
+    const std::wstring& arch() const { return GetParam(); }
+    static std::string ToUtf8Reason(const std::wstring& reason);
+};
+
+// The text of a dialog's control, read from this process.
+std::wstring ControlText(HWND dialog, int id);
+
+} // namespace corvane::test
