@@ -16,29 +16,25 @@ namespace {
 
 const HINSTANCE programInstance = GetModuleHandleW(nullptr);
 
-int Dispatch(const DialogSignature& signature, const wchar_t* argument) {
+int Dispatch(const DialogSignature& signature, const std::wstring& path) {
     const std::int32_t type = signature.type;
     if (type < 0)
         return -1;
     if (type == OldFolderBrowser || type == NewFolderBrowser) {
-        const std::wstring path(argument);
         return DriveFolderDialog(matchedDialog, path, static_cast<DialogType>(type));
     }
     if (type == StandardFileDialog) {
-        const std::wstring path(argument);
         const auto okCommandId = static_cast<unsigned int>(signature.criteria[1].controlId);
         return FillStandardFileDialog(matchedDialog, path, signature.firstMatch, okCommandId);
     }
     if (type == KeyboardFileDialog) {
         if (signature.firstMatch == nullptr)
             return -1;
-        const std::wstring path(argument);
         const TargetWindow dialog(matchedDialog);
         const TargetWindow fileNameBox(signature.firstMatch);
         return dialog.FillKeyboardFileDialog(path, fileNameBox);
     }
     if (type == OfficeFileDialog) {
-        const std::wstring path(argument);
         return FillOfficeFileDialog(matchedDialog, path, signature.firstMatch);
     }
     return -1;
@@ -50,19 +46,29 @@ HINSTANCE ProgramInstance() noexcept {
     return programInstance;
 }
 
-int RunCommandLine(const wchar_t* commandLine) {
+bool SplitSingleArgument(const wchar_t* commandLine, std::wstring& argument) {
     // With nothing after the program's name the splitter would report the
     // program's own path as the one argument; that is no target.
     if (commandLine == nullptr || *commandLine == L'\0')
-        return -1;
+        return false;
     int count = 0;
-    // Not freed: the process ends right after the strategy returns.
     wchar_t** arguments = CommandLineToArgvW(commandLine, &count);
-    if (arguments == nullptr || count != 1)
+    if (arguments == nullptr)
+        return false;
+    const bool single = count == 1;
+    if (single)
+        argument = arguments[0];
+    LocalFree(arguments);
+    return single;
+}
+
+int RunCommandLine(const wchar_t* commandLine) {
+    std::wstring path;
+    if (!SplitSingleArgument(commandLine, path))
         return -1;
     if (!FindTargetDialog())
         return -1;
-    return Dispatch(*matchedSignature, arguments[0]);
+    return Dispatch(*matchedSignature, path);
 }
 
 } // namespace corvane

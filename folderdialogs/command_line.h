@@ -4,9 +4,11 @@
 
 namespace corvane {
 
-// Quotes one argument so that the platform's command-line splitting gives it
-// back unchanged: backslashes before a quote (the closing one included) are
-// doubled and embedded quotes escaped.
-std::wstring QuoteCommandLineArgument(const std::wstring& argument);
+// The command-line tail that hands the target path to the x86 build. The
+// receiving program splits its tail with the platform's splitter, which reads
+// the first token by the rules for a program name: double quotes group and
+// backslashes are literal. A path cannot contain a double quote, so between
+// two quotes it arrives exactly, a trailing backslash (C:\) included.
+std::wstring QuoteForHandOver(const std::wstring& path);
 
 } // namespace corvane

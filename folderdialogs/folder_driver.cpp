@@ -119,7 +119,7 @@ bool BelongsTo32BitProcess(HWND dialog) {
 // library is the one that can enter a 32-bit process.
 int HandOverToX86Build(const std::wstring& path) {
     const std::wstring program = X86BuildPathBeside(tallow::GetModulePath());
-    const std::wstring parameters = QuoteCommandLineArgument(path);
+    const std::wstring parameters = QuoteForHandOver(path);
     const auto started = reinterpret_cast<INT_PTR>(
         ShellExecuteW(nullptr, nullptr, program.c_str(), parameters.c_str(), L"", SW_SHOWDEFAULT));
     return started > 32 ? 0 : -1;

@@ -8,33 +8,49 @@
 
 #include <thread>
 
+#include "core/entry.h"
 #include "folderdialogs/command_line.h"
 #include "folderdialogs/folder_driver.h"
 
 namespace {
 
-using corvane::QuoteCommandLineArgument;
-
-// What the started program's command-line splitting makes of the quoted
-// argument.
-std::vector<std::wstring> SplitAfterProgram(const std::wstring& tail) {
-    const std::wstring line = L"Corvane.x86-32.exe " + tail;
-    int count = 0;
-    wchar_t** arguments = CommandLineToArgvW(line.c_str(), &count);
-    std::vector<std::wstring> split(arguments + 1, arguments + count);
-    LocalFree(arguments);
-    return split;
+// The x86 build reads the hand-over with the same splitting as every run.
+TEST(HandOverCommandLine, TargetPathArrivesUnchanged) {
+    for (const std::wstring path : {L"C:\\", L"C:\\a b\\", L"C:\\a b\\c", L"C:\\Work", L"\\\\server\\share\\",
+                                    L"C:\\x\\\\\\", L"C:\\tab\there", L"C:\\\u0416\u4E2D\U0001F600", L"relative\\dir",
+                                    L""}) {
+        const std::wstring tail = corvane::QuoteForHandOver(path);
+        std::wstring received;
+        ASSERT_TRUE(corvane::SplitSingleArgument(tail.c_str(), received))
+            << "handed over as: " << std::string(tail.begin(), tail.end());
+        EXPECT_EQ(received, path) << "handed over as: " << std::string(tail.begin(), tail.end());
+    }
 }
 
-TEST(HandOverCommandLine, QuotedArgumentArrivesUnchanged) {
-    for (const std::wstring path : {L"C:\\", L"C:\\a b\\", L"C:\\a b\\c", L"C:\\Work", L"\\\\server\\share\\",
-                                    L"C:\\say \"hi\"\\x", L"C:\\ends with quote\"", L"C:\\x\\\\\\",
-                                    L"C:\\x\\\\\"y", L"C:\\tab\there", L"\"", L""}) {
-        const std::wstring quoted = QuoteCommandLineArgument(path);
-        const std::vector<std::wstring> split = SplitAfterProgram(quoted);
-        ASSERT_EQ(split.size(), 1u) << "quoted as: " << std::string(quoted.begin(), quoted.end());
-        EXPECT_EQ(split[0], path) << "quoted as: " << std::string(quoted.begin(), quoted.end());
+// A double quote cannot stand in a path; such a target must not arrive as
+// some other single path.
+TEST(HandOverCommandLine, TargetWithAQuoteNeverArrivesAsAnotherPath) {
+    for (const std::wstring path : {L"C:\\say \"hi\"\\x", L"C:\\ends with quote\"", L"\""}) {
+        const std::wstring tail = corvane::QuoteForHandOver(path);
+        std::wstring received;
+        if (corvane::SplitSingleArgument(tail.c_str(), received)) {
+            EXPECT_EQ(received, path) << "handed over as: " << std::string(tail.begin(), tail.end());
+        }
     }
+}
+
+// What callers pass: an argument with a trailing backslash inside quotes, as
+// file managers write drive roots, keeps its backslash; blanks need quotes.
+TEST(CommandLine, SplitsLikeCallersWrite) {
+    std::wstring received;
+    ASSERT_TRUE(corvane::SplitSingleArgument(L"\"C:\\\"", received));
+    EXPECT_EQ(received, L"C:\\");
+    ASSERT_TRUE(corvane::SplitSingleArgument(L"C:\\Work\\report.txt", received));
+    EXPECT_EQ(received, L"C:\\Work\\report.txt");
+    EXPECT_FALSE(corvane::SplitSingleArgument(L"C:\\a b\\c.txt", received)) << "two arguments";
+    EXPECT_FALSE(corvane::SplitSingleArgument(L"", received)) << "no argument";
+    ASSERT_TRUE(corvane::SplitSingleArgument(L"\"\"", received));
+    EXPECT_EQ(received, L"");
 }
 
 TEST(HandOverProgram, IsTheX86BuildBesideThisProgram) {

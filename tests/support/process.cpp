@@ -4,7 +4,6 @@
 
 #include <chrono>
 
-#include "folderdialogs/command_line.h"
 #include "support/text.h"
 
 namespace corvane::test {
@@ -105,7 +104,21 @@ bool CanStartArch(const std::wstring& arch) {
 }
 
 std::wstring QuoteArgument(const std::wstring& argument) {
-    return QuoteCommandLineArgument(argument);
+    std::wstring quoted(1, L'"');
+    std::size_t pendingBackslashes = 0;
+    for (const wchar_t unit : argument) {
+        if (unit == L'\\') {
+            ++pendingBackslashes;
+            continue;
+        }
+        // Backslashes before a quote are doubled, and the quote escaped.
+        quoted.append(unit == L'"' ? pendingBackslashes * 2 + 1 : pendingBackslashes, L'\\');
+        pendingBackslashes = 0;
+        quoted += unit;
+    }
+    quoted.append(pendingBackslashes * 2, L'\\');
+    quoted += L'"';
+    return quoted;
 }
 
 ChildProcess::ChildProcess(const std::wstring& program, const std::vector<std::wstring>& arguments) {
@@ -208,10 +221,12 @@ int RunCorvaneRaw(const std::wstring& commandLineTail, const std::wstring& arch,
 
 int RunCorvane(const std::vector<std::wstring>& arguments, const std::wstring& arch, DWORD timeoutMs) {
     std::wstring tail;
+    // Each argument between plain quotes, as file managers and scripts pass
+    // paths: the program reads its argument with backslashes literal.
     for (const std::wstring& argument : arguments) {
         if (!tail.empty())
             tail += L" ";
-        tail += QuoteArgument(argument);
+        tail += L"\"" + argument + L"\"";
     }
     return RunCorvaneRaw(tail, arch, timeoutMs);
 }

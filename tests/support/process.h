@@ -50,7 +50,8 @@ private:
     bool closed_ = false;
 };
 
-// Runs the program under test with the given arguments and returns its exit
+// Runs the program under test with the given arguments, each between plain
+// double quotes as callers pass paths, and returns its exit
 // status as a signed value (-1 for 0xFFFFFFFF). Fails the test if it does not
 // end within timeoutMs.
 int RunCorvane(const std::vector<std::wstring>& arguments, const std::wstring& arch = ThisArch(),
@@ -63,7 +64,8 @@ int RunCorvaneRaw(const std::wstring& commandLineTail, const std::wstring& arch 
 // (Wine's 32-bit side needs a kernel that runs 32-bit code).
 bool CanStartArch(const std::wstring& arch);
 
-// Quotes an argument for the platform's command-line splitting.
+// Quotes an argument for the platform's splitting of arguments after the
+// program's name (as the C runtime does for wmain).
 std::wstring QuoteArgument(const std::wstring& argument);
 
 } // namespace corvane::test
