@@ -35,8 +35,7 @@ int FillOfficeFileDialog(TargetWindow dialog, const std::wstring& path, TargetWi
         return -1;
     std::wstring folderPart;
     std::wstring fileNamePart;
-    SplitTargetPath(path, folderPart, fileNamePart);
-    if (IsMissingFolder(folderPart))
+    if (!SplitActionableTargetPath(path, folderPart, fileNamePart))
         return -1;
     if (!folderPart.empty() && folderPart.back() != L'\\')
         folderPart += L'\\';

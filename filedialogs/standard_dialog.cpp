@@ -25,8 +25,7 @@ int FillStandardFileDialog(TargetWindow dialog, const std::wstring& path, Target
         return -1;
     std::wstring folderPart;
     std::wstring fileNamePart;
-    SplitTargetPath(path, folderPart, fileNamePart);
-    if (IsMissingFolder(folderPart))
+    if (!SplitActionableTargetPath(path, folderPart, fileNamePart))
         return -1;
     if (fileNamePart.empty())
         fileNamePart = fileNameBox.ReadControlText();

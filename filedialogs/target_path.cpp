@@ -27,4 +27,9 @@ void SplitTargetPath(const std::wstring& path, std::wstring& folderPart, std::ws
     fileNamePart = path.substr(lastSeparator + 1);
 }
 
+bool SplitActionableTargetPath(const std::wstring& path, std::wstring& folderPart, std::wstring& fileNamePart) {
+    SplitTargetPath(path, folderPart, fileNamePart);
+    return !IsMissingFolder(folderPart);
+}
+
 } // namespace corvane

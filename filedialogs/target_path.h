@@ -16,4 +16,8 @@ bool IsExistingDirectory(const std::wstring& path);
 // as the chosen file, so the strategies refuse it before acting.
 bool IsMissingFolder(const std::wstring& folderPart);
 
+// SplitTargetPath for a strategy that is about to act: false (and nothing
+// may be done) when the folder part names no existing directory.
+bool SplitActionableTargetPath(const std::wstring& path, std::wstring& folderPart, std::wstring& fileNamePart);
+
 } // namespace corvane

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <memory>
 
 #include <boost/filesystem/path.hpp>
 
@@ -61,43 +62,22 @@ private:
     HHOOK hook_;
 };
 
-class ProcessHandle {
-public:
-    explicit ProcessHandle(HANDLE handle) noexcept : handle_(handle) {}
-    ~ProcessHandle() {
-        if (handle_ != nullptr)
-            CloseHandle(handle_);
-    }
-    ProcessHandle(const ProcessHandle&) = delete;
-    ProcessHandle& operator=(const ProcessHandle&) = delete;
-
-    HANDLE get() const noexcept { return handle_; }
-
-private:
-    HANDLE handle_;
+struct HandleCloser {
+    void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
 };
+using ProcessHandle = std::unique_ptr<void, HandleCloser>;
 
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) noexcept : handle_(handle) {}
-    ~FindHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            FindClose(handle_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-
-    HANDLE get() const noexcept { return handle_; }
-
-private:
-    HANDLE handle_;
+struct SearchCloser {
+    void operator()(HANDLE search) const noexcept { FindClose(search); }
 };
+using SearchHandle = std::unique_ptr<void, SearchCloser>;
 
 void SearchOnce(const std::wstring& path) {
     WIN32_FIND_DATAW found;
-    FindHandle search(FindFirstFileW(path.c_str(), &found));
-    if (search.get() == INVALID_HANDLE_VALUE)
+    const HANDLE first = FindFirstFileW(path.c_str(), &found);
+    if (first == INVALID_HANDLE_VALUE)
         return;
+    const SearchHandle search(first);
     while (FindNextFileW(search.get(), &found)) {
     }
 }

@@ -32,8 +32,7 @@ void TypeIntoFileNameBox(const std::wstring& boxText, const std::wstring& folder
 int TargetWindow::FillKeyboardFileDialog(const std::wstring& path, const TargetWindow& fileNameBox) const {
     std::wstring folderPart;
     std::wstring fileNamePart;
-    SplitTargetPath(path, folderPart, fileNamePart);
-    if (IsMissingFolder(folderPart))
+    if (!SplitActionableTargetPath(path, folderPart, fileNamePart))
         return -1;
     const std::wstring boxText = fileNameBox.ReadControlText();
     if (fileNamePart.empty())
