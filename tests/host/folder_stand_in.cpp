@@ -274,16 +274,7 @@ int RunFolderStandIn(const Options& options) {
         Report(L"ERROR", std::to_wstring(GetLastError()));
         return 1;
     }
-    ApplyTimingOptions(window, options);
-    Report(L"READY", HandleText(window));
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageW(window, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-    return 0;
+    return ShowUntilClosed(window, options);
 }
 
 } // namespace corvane::host

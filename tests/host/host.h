@@ -30,6 +30,10 @@ std::wstring HandleText(HWND window);
 // thread to be busy (not retrieving messages) for a while after it is shown.
 void ApplyTimingOptions(HWND dialog, const Options& options);
 
+// Reports READY for a modeless dialog and runs its messages until it is
+// closed; --report-keys adds a KEY line for every key-down it receives.
+int ShowUntilClosed(HWND dialog, const Options& options);
+
 int RunOpenDialog(const Options& options, bool save);
 int RunBrowseDialog(const Options& options);
 int RunStandIn(const Options& options);

@@ -125,6 +125,22 @@ int ReportLockTimeout(const Options& options) {
     return 0;
 }
 
+int ShowUntilClosed(HWND dialog, const Options& options) {
+    ApplyTimingOptions(dialog, options);
+    Report(L"READY", HandleText(dialog));
+    const bool reportKeys = options.Has(L"report-keys");
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (reportKeys && message.message == WM_KEYDOWN)
+            Report(L"KEY", std::to_wstring(message.wParam) + L" " + std::to_wstring(GetDlgCtrlID(message.hwnd)));
+        if (!IsDialogMessageW(dialog, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return 0;
+}
+
 } // namespace corvane::host
 
 int wmain(int count, wchar_t** arguments) {

@@ -264,19 +264,7 @@ int RunStandIn(const Options& options) {
         Report(L"ERROR", std::to_wstring(GetLastError()));
         return 1;
     }
-    ApplyTimingOptions(dialog, options);
-    Report(L"READY", HandleText(dialog));
-    const bool reportKeys = options.Has(L"report-keys");
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (reportKeys && message.message == WM_KEYDOWN)
-            Report(L"KEY", std::to_wstring(message.wParam) + L" " + std::to_wstring(GetDlgCtrlID(message.hwnd)));
-        if (!IsDialogMessageW(dialog, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-    return 0;
+    return ShowUntilClosed(dialog, options);
 }
 
 } // namespace corvane::host
