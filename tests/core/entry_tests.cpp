@@ -4,6 +4,7 @@
 
 #include "core/recognition.h"
 #include "support/host.h"
+#include "support/text.h"
 #include "support/windows.h"
 
 namespace corvane {
@@ -70,24 +71,29 @@ TEST(Dispatch, OnlyTheUpperOfTwoDialogsIsFilled) {
     ExpectUntouched(lower, GetDlgItem(lower.dialog(), 1152), L"lower.txt");
 }
 
+// Both builds carry their resources; a file is read as data, so the 64-bit
+// test reads the x86 program too.
 TEST(Program, CarriesManifestProductNameAndVersion) {
-    const std::wstring program = test::BinaryPath(L"Corvane");
-    const HMODULE image = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(image, nullptr);
+    for (const wchar_t* arch : {L"x86-64", L"x86-32"}) {
+        SCOPED_TRACE(test::ToUtf8(arch));
+        const std::wstring program = test::BinaryPath(L"Corvane", arch);
+        const HMODULE image = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(image, nullptr) << "missing " << test::ToUtf8(program) << ": build both architectures";
 
-    const HRSRC manifest = FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
-    ASSERT_NE(manifest, nullptr);
-    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(image, manifest)));
-    const std::string text(bytes, SizeofResource(image, manifest));
-    EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos);
-    EXPECT_NE(text.find("uiAccess=\"false\""), std::string::npos);
+        const HRSRC manifest = FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+        ASSERT_NE(manifest, nullptr);
+        const auto* bytes = static_cast<const char*>(LockResource(LoadResource(image, manifest)));
+        const std::string text(bytes, SizeofResource(image, manifest));
+        EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos);
+        EXPECT_NE(text.find("uiAccess=\"false\""), std::string::npos);
 
-    wchar_t name[64] = L"";
-    EXPECT_GT(LoadStringW(image, 1, name, 64), 0);
-    EXPECT_STREQ(name, L"Corvane");
-    EXPECT_NE(FindResourceW(image, MAKEINTRESOURCEW(1), RT_GROUP_ICON), nullptr);
-    EXPECT_NE(FindResourceW(image, MAKEINTRESOURCEW(1), RT_VERSION), nullptr);
-    FreeLibrary(image);
+        wchar_t name[64] = L"";
+        EXPECT_GT(LoadStringW(image, 1, name, 64), 0);
+        EXPECT_STREQ(name, L"Corvane");
+        EXPECT_NE(FindResourceW(image, MAKEINTRESOURCEW(1), RT_GROUP_ICON), nullptr);
+        EXPECT_NE(FindResourceW(image, MAKEINTRESOURCEW(1), RT_VERSION), nullptr);
+        FreeLibrary(image);
+    }
 }
 
 } // namespace
