@@ -88,7 +88,7 @@ void BenchEndToEnd(const std::wstring& arch, int runs) {
          "50 ms before and after Enter"},
         {"OldFolderBrowser (real folder dialog)", {L"browse"}, dir, 0,
          "wait loop sleeps 100 ms per empty pass"},
-        {"NewFolderBrowser (F5 stand-in)", {L"standin", L"F5"}, dir, 0,
+        {"NewFolderBrowser (new-style stand-in)", {L"folder-standin"}, dir, 0,
          "wait loop sleeps 100 ms per empty pass"},
     };
 
