@@ -1,4 +1,4 @@
-// Parts of the folder driver that need no dialog: the hand-over's command
+// What of the folder driver needs no dialog: the hand-over's command
 // line and program path, and the probe of a path's ancestors.
 
 #include <gtest/gtest.h>
