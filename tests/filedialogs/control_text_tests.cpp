@@ -101,12 +101,7 @@ LRESULT CALLBACK MisreportingProcedure(HWND window, UINT message, WPARAM wParam,
 }
 
 OwnedWindow CreateMisreporter() {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = MisreportingProcedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"CorvaneMisreporter";
-    RegisterClassExW(&windowClass);
+    test::RegisterWindowClass(L"CorvaneMisreporter", MisreportingProcedure);
     misreporter = Misreporter{};
     return OwnedWindow(CreateWindowExW(0, L"CorvaneMisreporter", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                        GetModuleHandleW(nullptr), nullptr));

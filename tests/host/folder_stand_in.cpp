@@ -17,6 +17,7 @@
 
 #include "dialog_template.h"
 #include "host.h"
+#include "support/layouts.h"
 
 namespace corvane::host {
 namespace {
@@ -167,16 +168,6 @@ LRESULT CALLBACK NameSpaceProcedure(HWND window, UINT message, WPARAM wParam, LP
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void RegisterNameSpaceClass() {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = NameSpaceProcedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = kNameSpaceClass;
-    RegisterClassExW(&windowClass);
-}
-
 void CreateTree(HWND dialog) {
     const HWND nameSpace = FindWindowExW(dialog, nullptr, kNameSpaceClass, nullptr);
     RECT area{};
@@ -258,7 +249,7 @@ std::wstring SelectedTreeChain(HWND tree) {
 int RunFolderStandIn(const Options& options) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    RegisterNameSpaceClass();
+    test::RegisterWindowClass(kNameSpaceClass, NameSpaceProcedure);
     standIn.lateChildrenMs = options.GetInt(L"late-children", 0);
     standIn.extraItems = options.GetInt(L"extra-items", 0);
     standIn.longItemLength = options.GetInt(L"long-item", 0);

@@ -177,18 +177,13 @@ public:
 class KeystrokeBatchSend : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"CorvaneKeystrokeTarget";
-        RegisterClassExW(&windowClass);
+        test::RegisterWindowClass(L"CorvaneKeystrokeTarget");
         // One visible window for the whole suite: showing one is slow here.
-        top_ = new test::OwnedWindow(CreateWindowExW(0, windowClass.lpszClassName, L"keystroke target",
+        top_ = new test::OwnedWindow(CreateWindowExW(0, L"CorvaneKeystrokeTarget", L"keystroke target",
                                                      WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 400, 120, nullptr,
-                                                     nullptr, windowClass.hInstance, nullptr));
+                                                     nullptr, GetModuleHandleW(nullptr), nullptr));
         edit_ = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 10, 10, 360,
-                                24, top_->get(), reinterpret_cast<HMENU>(1001), windowClass.hInstance, nullptr);
+                                24, top_->get(), reinterpret_cast<HMENU>(1001), GetModuleHandleW(nullptr), nullptr);
         recorder.original = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingEditProcedure)));
     }

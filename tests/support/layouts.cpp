@@ -65,17 +65,6 @@ const std::vector<StandInLayout>& Layouts() {
     return layouts;
 }
 
-void RegisterPlainClass(const wchar_t* name) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = name;
-    RegisterClassExW(&windowClass);
-}
-
 } // namespace
 
 const StandInLayout* FindLayout(const std::wstring& name) {
@@ -90,6 +79,17 @@ std::vector<std::wstring> LayoutNames() {
     for (const StandInLayout& layout : Layouts())
         names.push_back(layout.name);
     return names;
+}
+
+void RegisterWindowClass(const wchar_t* className, WNDPROC procedure) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = className;
+    RegisterClassExW(&windowClass);
 }
 
 void RegisterDialogClass(const std::wstring& className) {
@@ -114,7 +114,7 @@ void RegisterStandInClasses() {
     LoadLibraryW(L"riched20.dll");
     for (const wchar_t* name : {L"Snake List", L"MsoCommandBar", L"FO Toolbar Window",
                                 L"SHBrowseForFolder ShellNameSpace Control"})
-        RegisterPlainClass(name);
+        RegisterWindowClass(name);
 }
 
 } // namespace corvane::test

@@ -35,6 +35,8 @@ std::vector<std::wstring> LayoutNames();
 // control) and loads the common controls and
 // the rich edit library. Safe to call more than once.
 void RegisterStandInClasses();
+// Registers a window class of this program with the given procedure.
+void RegisterWindowClass(const wchar_t* className, WNDPROC procedure = DefWindowProcW);
 // Registers a top-level dialog class of the given name (DefDlgProcW based).
 void RegisterDialogClass(const std::wstring& className);
 

@@ -16,14 +16,8 @@ bool IsSystemClass(const std::wstring& className) {
 
 void EnsureClass(const std::wstring& className) {
     RegisterStandInClasses();
-    if (IsSystemClass(className))
-        return;
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = className.c_str();
-    RegisterClassExW(&windowClass);
+    if (!IsSystemClass(className))
+        RegisterWindowClass(className.c_str());
 }
 
 // Removes a folder with everything below it. Works on extended-length paths,
