@@ -217,7 +217,7 @@ int wmain(int count, wchar_t** arguments) {
     const int runs = count > 2 ? _wtoi(arguments[2]) : 20;
     test::RegisterStandInClasses();
     BenchEndToEnd(L"x86-64", runs);
-    if (test::CanStartArch(L"x86-32"))
+    if (test::WhyArchitectureCannotRun(L"x86-32").empty())
         BenchEndToEnd(L"x86-32", runs);
     else
         std::printf("x86-32: not measured, this machine cannot start 32-bit programs\n");

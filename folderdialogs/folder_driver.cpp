@@ -9,6 +9,7 @@
 
 #include "core/program_instance.h"
 #include "core/target_window.h"
+#include "core/unique_handle.h"
 #include "folderdialogs/command_line.h"
 #include "folderdialogs/display_path.h"
 #include "hooklib/CorvaneLib.h"
@@ -62,22 +63,12 @@ private:
     HHOOK hook_;
 };
 
-struct HandleCloser {
-    void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
-};
-using ProcessHandle = std::unique_ptr<void, HandleCloser>;
-
-struct SearchCloser {
-    void operator()(HANDLE search) const noexcept { FindClose(search); }
-};
-using SearchHandle = std::unique_ptr<void, SearchCloser>;
-
 void SearchOnce(const std::wstring& path) {
     WIN32_FIND_DATAW found;
     const HANDLE first = FindFirstFileW(path.c_str(), &found);
     if (first == INVALID_HANDLE_VALUE)
         return;
-    const SearchHandle search(first);
+    const UniqueFindHandle search(first);
     while (FindNextFileW(search.get(), &found)) {
     }
 }
@@ -86,7 +77,7 @@ void SearchOnce(const std::wstring& path) {
 bool BelongsTo32BitProcess(HWND dialog) {
     DWORD processId = 0;
     GetWindowThreadProcessId(dialog, &processId);
-    ProcessHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     if (process.get() == nullptr)
         return false;
     BOOL wow64 = FALSE;

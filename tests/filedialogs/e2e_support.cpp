@@ -1,7 +1,5 @@
 #include "filedialogs/e2e_support.h"
 
-#include <map>
-
 #include "support/text.h"
 #include "support/windows.h"
 
@@ -15,28 +13,6 @@ std::vector<std::wstring> ArchitecturesToRun() {
 
 namespace {
 
-bool FileExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::wstring ProbeArchitecture(const std::wstring& arch) {
-    for (const wchar_t* program : {L"testhost", L"Corvane"})
-        if (!FileExists(BinaryPath(program, arch)))
-            return BinaryPath(program, arch) + L" is not built";
-    try {
-        ChildProcess host(BinaryPath(L"testhost", arch), {L"module-path"});
-        const std::optional<DWORD> code = host.WaitForExit(20000);
-        if (!code)
-            return L"testhost." + arch + L".exe did not end within 20 s";
-        if (*code != 0 || !host.WaitForLine(L"RESULT", 1000))
-            return L"testhost." + arch + L".exe could not run (exit code " + std::to_wstring(*code) +
-                   L"): this machine cannot start " + arch + L" programs";
-    } catch (const std::exception&) {
-        return L"CreateProcess refused testhost." + arch + L".exe: this machine cannot start " + arch + L" programs";
-    }
-    return L"";
-}
-
 std::optional<DWORD> RunLockTimeoutHost(const std::vector<std::wstring>& arguments) {
     ChildProcess host(BinaryPath(L"testhost"), arguments);
     const std::optional<std::wstring> value = host.WaitForLine(L"TIMEOUT", 10000);
@@ -47,20 +23,8 @@ std::optional<DWORD> RunLockTimeoutHost(const std::vector<std::wstring>& argumen
 
 } // namespace
 
-std::wstring WhyArchitectureCannotRun(const std::wstring& arch) {
-    static std::map<std::wstring, std::wstring> reasons;
-    const auto known = reasons.find(arch);
-    if (known != reasons.end())
-        return known->second;
-    return reasons[arch] = arch == ThisArch() ? std::wstring() : ProbeArchitecture(arch);
-}
-
 std::string ArchName(const ::testing::TestParamInfo<std::wstring>& info) {
     return info.param == L"x86-64" ? "x86_64" : "x86_32";
-}
-
-std::string ArchitectureTest::ToUtf8Reason(const std::wstring& reason) {
-    return ToUtf8(reason);
 }
 
 DWORD SystemLockTimeout() {

@@ -13,9 +13,6 @@ namespace corvane::test {
 // The architectures whose program and host the end-to-end runs drive: this
 // build's own, and from the 64-bit build also the 32-bit one.
 std::vector<std::wstring> ArchitecturesToRun();
-// Why the programs of an architecture cannot run here, or empty when they can.
-// Decided once per architecture by starting its test host.
-std::wstring WhyArchitectureCannotRun(const std::wstring& arch);
 std::string ArchName(const ::testing::TestParamInfo<std::wstring>& info);
 
 // The foreground lock timeout as a freshly started process reads it (a
@@ -39,13 +36,8 @@ private:
 // the reason when that architecture's programs cannot start here.
 class ArchitectureTest : public ::testing::TestWithParam<std::wstring> {
 protected:
-    void SetUp() override {
-        const std::wstring reason = WhyArchitectureCannotRun(GetParam());
-        if (!reason.empty())
-            GTEST_SKIP() << ToUtf8Reason(reason);
-    }
+    void SetUp() override { CORVANE_SKIP_UNLESS_ARCH_RUNS(GetParam()); }
     const std::wstring& arch() const { return GetParam(); }
-    static std::string ToUtf8Reason(const std::wstring& reason);
 };
 
 // The text of a dialog's control, read from this process.

@@ -35,11 +35,7 @@ private:
 
 class StandardDialogRun : public ::testing::TestWithParam<std::tuple<std::wstring, std::wstring>> {
 protected:
-    void SetUp() override {
-        const std::wstring reason = test::WhyArchitectureCannotRun(arch());
-        if (!reason.empty())
-            GTEST_SKIP() << test::ToUtf8(reason);
-    }
+    void SetUp() override { CORVANE_SKIP_UNLESS_ARCH_RUNS(arch()); }
     const std::wstring& arch() const { return std::get<0>(GetParam()); }
     const std::wstring& mode() const { return std::get<1>(GetParam()); }
 

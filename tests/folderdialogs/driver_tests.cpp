@@ -8,7 +8,7 @@
 
 #include <thread>
 
-#include "core/entry.h"
+#include "program/entry.h"
 #include "folderdialogs/command_line.h"
 #include "folderdialogs/folder_driver.h"
 

@@ -16,33 +16,10 @@ using test::HostDialog;
 const wchar_t* const k64 = L"x86-64";
 const wchar_t* const k32 = L"x86-32";
 
-bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Empty when a 32-bit program starts and runs here; otherwise why not.
-std::string Why32BitProgramsCannotRun() {
-    for (const wchar_t* name : {L"Corvane", L"testhost"})
-        for (const wchar_t* arch : {k64, k32})
-            if (!Exists(test::BinaryPath(name, arch)))
-                return "missing " + test::ToUtf8(test::BinaryPath(name, arch)) + " (build both architectures)";
-    try {
-        test::ChildProcess probe(test::BinaryPath(L"testhost", k32), {L"module-path"});
-        const std::optional<DWORD> code = probe.WaitForExit(20000);
-        if (code && *code == 0 && probe.WaitForLine(L"RESULT", 1000))
-            return "";
-        return "a 32-bit program does not run on this machine (its kernel or Wine has no 32-bit support)";
-    } catch (const std::exception&) {
-        return "a 32-bit program cannot be started on this machine";
-    }
-}
-
 class HandOver : public testing::Test {
 protected:
     void SetUp() override {
-        static const std::string reason = Why32BitProgramsCannotRun();
-        if (!reason.empty())
-            GTEST_SKIP() << reason;
+        CORVANE_SKIP_UNLESS_ARCH_RUNS(k32);
     }
 };
 

@@ -158,27 +158,8 @@ TEST(KeyboardFileDialog, MissingTargetFolderIsRefusedBeforeAnyKey) {
     ExpectNoKeyArrived(host, box, L"untouched.txt");
 }
 
-// True when a 32-bit program of this build starts and runs here; otherwise
-// the reason why not.
-std::optional<std::string> Why32BitCannotRun() {
-    const std::wstring host = test::BinaryPath(L"testhost", L"x86-32");
-    const std::wstring program = test::BinaryPath(L"Corvane", L"x86-32");
-    for (const std::wstring& file : {host, program}) {
-        if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES)
-            return "the 32-bit build is not next to this test program (build the x86-32 preset)";
-    }
-    try {
-        test::ChildProcess probe(host, {L"module-path"});
-        if (probe.WaitForLine(L"RESULT", 10000) && probe.WaitForExit(5000) == 0u)
-            return std::nullopt;
-    } catch (const std::exception&) {
-    }
-    return "32-bit programs do not start on this machine (testhost.x86-32.exe did not run)";
-}
-
 TEST(KeyboardFileDialog, The32BitBuildFillsA32BitDialog) {
-    if (const std::optional<std::string> reason = Why32BitCannotRun())
-        GTEST_SKIP() << *reason;
+    CORVANE_SKIP_UNLESS_ARCH_RUNS(L"x86-32");
     test::TempFolder temp;
     const std::wstring folder = temp.MakeFolder(L"dir");
     HostDialog host(StandInArguments(temp.path(), L"old.txt"), L"x86-32");

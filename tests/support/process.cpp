@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 
 #include "support/text.h"
 
@@ -92,15 +93,38 @@ std::wstring BinaryPath(const std::wstring& name, const std::wstring& arch) {
     return BinaryDir() + L"\\" + name + L"." + arch + L".exe";
 }
 
-bool CanStartArch(const std::wstring& arch) {
-    if (arch == ThisArch())
-        return true;
+namespace {
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring ProbeArchitecture(const std::wstring& arch) {
+    for (const wchar_t* program : {L"testhost", L"Corvane"})
+        if (!FileExists(BinaryPath(program, arch)))
+            return BinaryPath(program, arch) + L" is not built (build both architectures)";
     try {
-        ChildProcess probe(BinaryPath(L"testhost", arch), {L"module-path"});
-        return probe.WaitForLine(L"RESULT", 20000).has_value();
+        ChildProcess host(BinaryPath(L"testhost", arch), {L"module-path"});
+        const std::optional<DWORD> code = host.WaitForExit(20000);
+        if (!code)
+            return L"testhost." + arch + L".exe did not end within 20 s";
+        if (*code != 0 || !host.WaitForLine(L"RESULT", 1000))
+            return L"testhost." + arch + L".exe could not run (exit code " + std::to_wstring(*code) +
+                   L"): this machine cannot start " + arch + L" programs";
     } catch (const std::exception&) {
-        return false;
+        return L"CreateProcess refused testhost." + arch + L".exe: this machine cannot start " + arch + L" programs";
     }
+    return L"";
+}
+
+} // namespace
+
+std::wstring WhyArchitectureCannotRun(const std::wstring& arch) {
+    static std::map<std::wstring, std::wstring> reasons;
+    const auto known = reasons.find(arch);
+    if (known != reasons.end())
+        return known->second;
+    return reasons[arch] = arch == ThisArch() ? std::wstring() : ProbeArchitecture(arch);
 }
 
 std::wstring QuoteArgument(const std::wstring& argument) {

@@ -2,12 +2,16 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "support/text.h"
 
 namespace corvane::test {
 
@@ -60,12 +64,22 @@ int RunCorvane(const std::vector<std::wstring>& arguments, const std::wstring& a
 int RunCorvaneRaw(const std::wstring& commandLineTail, const std::wstring& arch = ThisArch(),
                   DWORD timeoutMs = 30000);
 
-// True when a program of the given architecture starts on this machine
+// Why the program and test host of an architecture cannot run here, or empty
+// when they can. Decided once per architecture by starting its test host
 // (Wine's 32-bit side needs a kernel that runs 32-bit code).
-bool CanStartArch(const std::wstring& arch);
+std::wstring WhyArchitectureCannotRun(const std::wstring& arch);
 
 // Quotes an argument for the platform's splitting of arguments after the
 // program's name (as the C runtime does for wmain).
 std::wstring QuoteArgument(const std::wstring& argument);
 
 } // namespace corvane::test
+
+// Skips the current test, with the reason, when the architecture's programs
+// cannot run on this machine.
+#define CORVANE_SKIP_UNLESS_ARCH_RUNS(arch)                                                      \
+    do {                                                                                        \
+        const std::wstring corvaneSkipReason = ::corvane::test::WhyArchitectureCannotRun(arch); \
+        if (!corvaneSkipReason.empty())                                                         \
+            GTEST_SKIP() << ::corvane::test::ToUtf8(corvaneSkipReason);                         \
+    } while (false)

@@ -1,11 +1,10 @@
-#include "core/entry.h"
+#include "program/entry.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include <string>
 
-#include "core/program_instance.h"
 #include "core/recognition.h"
 #include "core/target_window.h"
 #include "filedialogs/strategies.h"
@@ -13,8 +12,6 @@
 
 namespace corvane {
 namespace {
-
-const HINSTANCE programInstance = GetModuleHandleW(nullptr);
 
 int Dispatch(const DialogSignature& signature, const std::wstring& path) {
     const std::int32_t type = signature.type;
@@ -41,10 +38,6 @@ int Dispatch(const DialogSignature& signature, const std::wstring& path) {
 }
 
 } // namespace
-
-HINSTANCE ProgramInstance() noexcept {
-    return programInstance;
-}
 
 bool SplitSingleArgument(const wchar_t* commandLine, std::wstring& argument) {
     // With nothing after the program's name the splitter would report the

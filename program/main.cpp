@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "core/entry.h"
+#include "program/entry.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     // Whatever escapes a strategy (out of memory, a failed system call that
