@@ -61,8 +61,8 @@ int RunCommandLine(const wchar_t* commandLine) {
     std::wstring argument;
     if (!SplitSingleArgument(commandLine, argument))
         return -1;
-    // Made absolute once, here, so that every check and every road (the hand
-    // over to the x86 build included) sees the folder this run was meant for.
+    // Made absolute once, here, so that every check and every road (the
+    // hand-over to the x86 build included) sees the folder this run means.
     const std::optional<std::wstring> path = AbsoluteTargetPath(argument);
     if (!path)
         return -1;
