@@ -5,9 +5,11 @@
 
 #include <string>
 
+#include "core/process_integrity.h"
 #include "core/recognition.h"
 #include "core/target_window.h"
 #include "filedialogs/strategies.h"
+#include "filedialogs/target_path.h"
 #include "folderdialogs/folder_driver.h"
 
 namespace corvane {
@@ -56,12 +58,20 @@ bool SplitSingleArgument(const wchar_t* commandLine, std::wstring& argument) {
 }
 
 int RunCommandLine(const wchar_t* commandLine) {
-    std::wstring path;
-    if (!SplitSingleArgument(commandLine, path))
+    std::wstring argument;
+    if (!SplitSingleArgument(commandLine, argument))
+        return -1;
+    // Made absolute once, here, so that every check and every road (the
+    // hand-over to the x86 build included) sees the folder this run means.
+    const std::optional<std::wstring> path = AbsoluteTargetPath(argument);
+    if (!path)
         return -1;
     if (!FindTargetDialog())
         return -1;
-    return Dispatch(*matchedSignature, path);
+    // Nothing may reach a dialog that would drop it unseen.
+    if (!MayDriveDialog(matchedDialog))
+        return -1;
+    return Dispatch(*matchedSignature, *path);
 }
 
 } // namespace corvane

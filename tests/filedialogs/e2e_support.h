@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/host.h"
+#include "support/lock_timeout.h"
 #include "support/process.h"
 
 namespace corvane::test {
@@ -14,23 +15,6 @@ namespace corvane::test {
 // build's own, and from the 64-bit build also the 32-bit one.
 std::vector<std::wstring> ArchitecturesToRun();
 std::string ArchName(const ::testing::TestParamInfo<std::wstring>& info);
-
-// The foreground lock timeout as a freshly started process reads it (a
-// process that has read it once may keep its own copy).
-DWORD SystemLockTimeout();
-
-// Sets the foreground lock timeout to a nonzero value for the object's
-// lifetime, so that a run that leaves it lowered shows, and then puts the
-// machine's own value back.
-class NonzeroSystemLockTimeout {
-public:
-    static constexpr DWORD kValue = 4321;
-    NonzeroSystemLockTimeout();
-    ~NonzeroSystemLockTimeout();
-
-private:
-    DWORD original_;
-};
 
 // Base of the end-to-end tests: parameterised by architecture, skipped with
 // the reason when that architecture's programs cannot start here.

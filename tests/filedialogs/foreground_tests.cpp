@@ -7,36 +7,14 @@
 
 #include "core/target_window.h"
 #include "input/input_guards.h"
+#include "support/lock_timeout.h"
 #include "support/windows.h"
 
 namespace corvane {
 namespace {
 
-DWORD LockTimeout() {
-    DWORD timeout = 0xFFFFFFFF;
-    EXPECT_TRUE(SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &timeout, 0));
-    return timeout;
-}
-
-void SetLockTimeout(DWORD timeout) {
-    SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, reinterpret_cast<void*>(static_cast<ULONG_PTR>(timeout)),
-                          0);
-}
-
-// Gives the foreground lock timeout a value that a lowering must not lose,
-// and puts the machine's own value back afterwards.
-class NonzeroLockTimeout {
-public:
-    static constexpr DWORD kValue = 12345;
-    NonzeroLockTimeout() : original_(LockTimeout()) {
-        SetLockTimeout(kValue);
-        EXPECT_EQ(LockTimeout(), kValue);
-    }
-    ~NonzeroLockTimeout() { SetLockTimeout(original_); }
-
-private:
-    DWORD original_;
-};
+using test::NonzeroSystemLockTimeout;
+using test::SystemLockTimeout;
 
 // A window with a focused edit box, owned by a thread of its own, so that
 // the test thread has input state apart from it.
@@ -100,31 +78,31 @@ TEST(ThreadInputAttachment, SharesFocusOnlyWhileItLives) {
 }
 
 TEST(ZeroForegroundLockTimeout, IsZeroOnlyWhileItLives) {
-    NonzeroLockTimeout setting;
+    const NonzeroSystemLockTimeout setting;
     {
         ZeroForegroundLockTimeout unlocked;
         ASSERT_TRUE(unlocked.lowered());
-        EXPECT_EQ(LockTimeout(), 0u);
+        EXPECT_EQ(SystemLockTimeout(), 0u);
     }
-    EXPECT_EQ(LockTimeout(), NonzeroLockTimeout::kValue);
+    EXPECT_EQ(SystemLockTimeout(), NonzeroSystemLockTimeout::kValue);
 }
 
 TEST(BringToForeground, AcceptedRequestMakesTheWindowForegroundAndChangesNothing) {
-    NonzeroLockTimeout setting;
+    const NonzeroSystemLockTimeout setting;
     WindowThread other(true);
     const HWND activeBefore = GetActiveWindow();
 
     TargetWindow(other.window()).BringToForeground();
 
     EXPECT_TRUE(test::WaitUntil([&] { return GetForegroundWindow() == other.window(); }, 2000));
-    EXPECT_EQ(LockTimeout(), NonzeroLockTimeout::kValue);
+    EXPECT_EQ(SystemLockTimeout(), NonzeroSystemLockTimeout::kValue);
     EXPECT_EQ(GetActiveWindow(), activeBefore) << "the test thread keeps its own input state";
     EXPECT_NE(GetFocus(), other.edit());
     EXPECT_FALSE(WasStillAttached(GetCurrentThreadId(), other.threadId()));
 }
 
 TEST(BringToForeground, RefusedRequestPutsTheLockTimeoutBack) {
-    NonzeroLockTimeout setting;
+    const NonzeroSystemLockTimeout setting;
     HWND gone = nullptr;
     {
         test::OwnedWindow window = test::CreateTopLevel(L"CorvaneForegroundTarget");
@@ -134,7 +112,7 @@ TEST(BringToForeground, RefusedRequestPutsTheLockTimeoutBack) {
 
     TargetWindow(gone).BringToForeground();
 
-    EXPECT_EQ(LockTimeout(), NonzeroLockTimeout::kValue);
+    EXPECT_EQ(SystemLockTimeout(), NonzeroSystemLockTimeout::kValue);
 }
 
 } // namespace

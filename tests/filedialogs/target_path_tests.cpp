@@ -27,21 +27,6 @@ std::wstring WithForwardSlashes(std::wstring path) {
     return path;
 }
 
-// Changes this process's current directory for the object's lifetime.
-class CurrentDirectory {
-public:
-    explicit CurrentDirectory(const std::wstring& directory) {
-        wchar_t previous[MAX_PATH * 4] = L"";
-        GetCurrentDirectoryW(static_cast<DWORD>(std::size(previous)), previous);
-        previous_ = previous;
-        EXPECT_TRUE(SetCurrentDirectoryW(directory.c_str()));
-    }
-    ~CurrentDirectory() { SetCurrentDirectoryW(previous_.c_str()); }
-
-private:
-    std::wstring previous_;
-};
-
 TEST(SplitTargetPath, FollowsTheOutcomeTable) {
     test::TempFolder root;
     const std::wstring work = root.MakeFolder(L"Work");
@@ -59,7 +44,8 @@ TEST(SplitTargetPath, FollowsTheOutcomeTable) {
         {"existing directory, trailing backslash", work + L"\\", work + L"\\", L""},
         {"missing directory, trailing backslash", missing + L"\\", missing, L""},
         {"missing directory", missing, root.path(), L"Missing"},
-        {"file under a drive root", L"C:\\corvane-no-such-file.txt", L"C:", L"corvane-no-such-file.txt"},
+        {"file under a drive root: the root, not C:'s current folder", L"C:\\corvane-no-such-file.txt", L"C:\\",
+         L"corvane-no-such-file.txt"},
         {"bare file name", L"report.txt", L"", L"report.txt"},
         {"forward slashes", WithForwardSlashes(work) + L"/report.txt", L"",
          WithForwardSlashes(work) + L"/report.txt"},
@@ -79,7 +65,7 @@ TEST(SplitTargetPath, FollowsTheOutcomeTable) {
 TEST(SplitTargetPath, RelativeDirectoriesCountFromTheCurrentDirectory) {
     test::TempFolder root;
     root.MakeFolder(L"Work\\Sub");
-    const CurrentDirectory inRoot(root.path());
+    const test::CurrentDirectory inRoot(root.path());
 
     Split parts = SplitOf(L"Work");
     EXPECT_EQ(parts.folder, L"Work");
@@ -95,6 +81,35 @@ TEST(SplitTargetPath, RelativeDirectoriesCountFromTheCurrentDirectory) {
 
     EXPECT_FALSE(IsMissingFolder(L"Work\\Sub"));
     EXPECT_TRUE(IsMissingFolder(L"Elsewhere"));
+}
+
+// Relative targets are resolved where the program runs, as a dialog would
+// resolve them against its own folder otherwise; the rest stays as given.
+// The forms with a separator or a drive run end to end in the program tests.
+TEST(AbsoluteTargetPath, ResolvesOnlyTargetsWithARelativeFolderPart) {
+    test::TempFolder root;
+    root.MakeFolder(L"dir one");
+    const test::CurrentDirectory inRoot(root.path());
+    const std::wstring deep(300, L'd'); // resolves beyond MAX_PATH
+    const struct {
+        std::wstring target;
+        std::wstring expected;
+    } cases[] = {
+        {L"dir one", root.path() + L"\\dir one"},
+        {L"\\rooted.txt", L"C:\\rooted.txt"},
+        {deep + L"\\x.txt", root.path() + L"\\" + deep + L"\\x.txt"},
+        {L"rel.txt", L"rel.txt"},
+        {L"", L""},
+        {L"C:\\Work\\trailing dot.", L"C:\\Work\\trailing dot."},
+        {L"C:/Work/../report.txt", L"C:/Work/../report.txt"},
+        {L"\\\\server\\share\\x.txt", L"\\\\server\\share\\x.txt"},
+        {L"//server/share/x.txt", L"//server/share/x.txt"},
+    };
+    ASSERT_EQ(root.path().compare(0, 3, L"C:\\"), 0) << "the cases expect the temporary folder on C:";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(test::ToUtf8(c.target.substr(0, 40)));
+        EXPECT_EQ(AbsoluteTargetPath(c.target), std::optional<std::wstring>(c.expected));
+    }
 }
 
 TEST(SplitTargetPath, LongestPathIsSplitAtItsLastBackslash) {

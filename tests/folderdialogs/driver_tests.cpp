@@ -28,14 +28,15 @@ TEST(HandOverCommandLine, TargetPathArrivesUnchanged) {
 }
 
 // A double quote cannot stand in a path; such a target must not arrive as
-// some other single path.
+// some other single path. The quote inside ends the first argument, so the
+// x86 build reads more than one and refuses the run.
 TEST(HandOverCommandLine, TargetWithAQuoteNeverArrivesAsAnotherPath) {
     for (const std::wstring path : {L"C:\\say \"hi\"\\x", L"C:\\ends with quote\"", L"\""}) {
         const std::wstring tail = corvane::QuoteForHandOver(path);
         std::wstring received;
-        if (corvane::SplitSingleArgument(tail.c_str(), received)) {
-            EXPECT_EQ(received, path) << "handed over as: " << std::string(tail.begin(), tail.end());
-        }
+        EXPECT_FALSE(corvane::SplitSingleArgument(tail.c_str(), received))
+            << "handed over as: " << std::string(tail.begin(), tail.end())
+            << ", arrived as: " << std::string(received.begin(), received.end());
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "hooklib/CorvaneLib.h"
 #include "support/host.h"
+#include "support/lock_timeout.h"
 #include "support/text.h"
 #include "support/windows.h"
 
@@ -15,27 +16,6 @@ using test::HostDialog;
 
 constexpr DWORD kRunBoundMs = 15000;
 
-DWORD ForegroundLockTimeout() {
-    DWORD value = 0;
-    SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &value, 0);
-    return value;
-}
-
-// Sets a recognisable lock timeout for the test and puts the old one back.
-class LockTimeoutSentinel {
-public:
-    LockTimeoutSentinel() : original_(ForegroundLockTimeout()) {
-        SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, reinterpret_cast<void*>(static_cast<ULONG_PTR>(kValue)), 0);
-    }
-    ~LockTimeoutSentinel() {
-        SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, reinterpret_cast<void*>(static_cast<ULONG_PTR>(original_)), 0);
-    }
-    static constexpr DWORD kValue = 123456;
-
-private:
-    DWORD original_;
-};
-
 bool AnyModifierHeld() {
     for (int key : {VK_CONTROL, VK_SHIFT, VK_MENU})
         if (GetAsyncKeyState(key) & 0x8000)
@@ -43,15 +23,21 @@ bool AnyModifierHeld() {
     return false;
 }
 
-// Runs the program with a raw command-line tail and checks the invariants.
-int RunHardened(const std::wstring& tail) {
-    LockTimeoutSentinel sentinel;
-    const int status = test::RunCorvaneRaw(tail, test::ThisArch(), kRunBoundMs);
-    EXPECT_TRUE(status == 0 || status == -1) << "exit status " << status;
-    EXPECT_EQ(ForegroundLockTimeout(), LockTimeoutSentinel::kValue) << "lock timeout not restored";
-    EXPECT_FALSE(AnyModifierHeld()) << "a modifier key was left pressed";
-    return status;
-}
+// Runs the program with raw command-line tails, each checked for the
+// invariants, while the lock timeout holds a value that a run must not lose.
+class HardenedRuns {
+public:
+    int Run(const std::wstring& tail) {
+        const int status = test::RunCorvaneRaw(tail, test::ThisArch(), kRunBoundMs);
+        EXPECT_TRUE(status == 0 || status == -1) << "exit status " << status;
+        EXPECT_EQ(test::SystemLockTimeout(), test::NonzeroSystemLockTimeout::kValue) << "lock timeout not restored";
+        EXPECT_FALSE(AnyModifierHeld()) << "a modifier key was left pressed";
+        return status;
+    }
+
+private:
+    const test::NonzeroSystemLockTimeout lockTimeout_;
+};
 
 std::vector<std::wstring> HostileTargets() {
     std::wstring longPath = L"C:\\";
@@ -90,9 +76,10 @@ TEST_P(HostileTargetsOnEveryRoad, ExitCleanlyAndLeaveTheDialogUsable) {
     SCOPED_TRACE(road.name);
     HostDialog host(road.host);
     ASSERT_NE(host.dialog(), nullptr);
+    HardenedRuns runs;
     for (const std::wstring& target : HostileTargets()) {
         SCOPED_TRACE(test::ToUtf8(target.substr(0, 60)));
-        RunHardened(target);
+        runs.Run(target);
         EXPECT_TRUE(host.StillOpen()) << "a hostile path closed the dialog";
         ASSERT_FALSE(host.WaitFor(L"RESULT", 0).has_value()) << "the dialog was confirmed";
     }
@@ -103,24 +90,34 @@ TEST_P(HostileTargetsOnEveryRoad, ExitCleanlyAndLeaveTheDialogUsable) {
 
 INSTANTIATE_TEST_SUITE_P(Roads, HostileTargetsOnEveryRoad, ::testing::Values(0, 1, 2, 3));
 
+// The dialog goes away once the program has sent its box the first, second
+// or fifth text message: recognised, then gone before the folder text, before
+// the OK command, or while the box is read back.
 TEST(HostileDialogs, DialogClosingBetweenRecognitionAndFilling) {
     test::TempFolder folder;
     const std::wstring target = folder.MakeFolder(L"dest") + L"\\name.txt";
-    for (int delay : {20, 60, 150}) {
-        HostDialog host({L"standin", L"F2", L"--dir", folder.path(), L"--close-after", std::to_wstring(delay + 250)});
-        RunHardened(test::QuoteArgument(target));
-        host.WaitFor(L"CLOSED", 5000);
+    HardenedRuns runs;
+    for (int messages : {1, 2, 5}) {
+        SCOPED_TRACE("closing at text message " + std::to_string(messages));
+        HostDialog host(
+            {L"standin", L"F2", L"--dir", folder.path(), L"--close-at-text-message", std::to_wstring(messages)});
+        ASSERT_TRUE(host.StillOpen());
+        runs.Run(test::QuoteArgument(target));
+        EXPECT_TRUE(host.WaitFor(L"CLOSED", 5000).has_value()) << "the run never reached the dialog";
+        EXPECT_FALSE(host.StillOpen());
+        EXPECT_TRUE(host.Lines(L"RESULT").empty()) << "a closing dialog took a file";
     }
 }
 
 TEST(HostileDialogs, BusyDialogThreadIsWaitedFor) {
     test::TempFolder folder;
     const std::wstring dest = folder.MakeFolder(L"dest");
+    HardenedRuns runs;
     // The dialog's thread sleeps for 2 s right after the dialog is up.
     HostDialog host({L"standin", L"F2", L"--dir", folder.path(), L"--busy-after-ready", L"2000"});
     ASSERT_TRUE(host.WaitFor(L"BUSY", 5000).has_value());
     ASSERT_FALSE(host.WaitFor(L"IDLE", 0).has_value());
-    EXPECT_EQ(RunHardened(test::QuoteArgument(dest + L"\\name.txt")), 0);
+    EXPECT_EQ(runs.Run(test::QuoteArgument(dest + L"\\name.txt")), 0);
     EXPECT_TRUE(host.WaitFor(L"IDLE", 0).has_value()) << "the program ended before the busy thread answered";
     EXPECT_EQ(host.LastFolder(), dest);
     EXPECT_EQ(test::WindowText(GetDlgItem(host.dialog(), 1152)), L"name.txt");
@@ -131,7 +128,8 @@ TEST(HostileDialogs, HiddenDialogIsFilledLikeAVisibleOne) {
     const std::wstring dest = folder.MakeFolder(L"dest");
     HostDialog host({L"standin", L"F2", L"--hidden", L"--dir", folder.path()});
     ASSERT_FALSE(IsWindowVisible(host.dialog()));
-    EXPECT_EQ(RunHardened(test::QuoteArgument(dest + L"\\name.txt")), 0);
+    HardenedRuns runs;
+    EXPECT_EQ(runs.Run(test::QuoteArgument(dest + L"\\name.txt")), 0);
     EXPECT_EQ(host.LastFolder(), dest);
     EXPECT_EQ(test::WindowText(GetDlgItem(host.dialog(), 1152)), L"name.txt");
 }
@@ -146,7 +144,8 @@ bool ProcessStillRuns(HostDialog& host) {
 
 TEST(HookInForeignProcess, TenThousandSiblingsBeforeTheTarget) {
     HostDialog host({L"folder-standin", L"--extra-items", L"10000"});
-    EXPECT_EQ(RunHardened(L"C:\\windows\\system32"), 0);
+    HardenedRuns runs;
+    EXPECT_EQ(runs.Run(L"C:\\windows\\system32"), 0);
     const auto selected = host.WaitFor(L"SELECTED", 5000);
     EXPECT_TRUE(test::WaitUntil([&] { return host.Lines(L"SELECTED").size() >= 3; }, 5000));
     EXPECT_EQ(host.Lines(L"SELECTED").back(), L"C:\\windows\\system32");
@@ -155,7 +154,8 @@ TEST(HookInForeignProcess, TenThousandSiblingsBeforeTheTarget) {
 
 TEST(HookInForeignProcess, ItemTextLongerThanTheReadBuffer) {
     HostDialog host({L"folder-standin", L"--long-item", L"3000"});
-    EXPECT_EQ(RunHardened(L"C:\\windows"), 0);
+    HardenedRuns runs;
+    EXPECT_EQ(runs.Run(L"C:\\windows"), 0);
     EXPECT_TRUE(test::WaitUntil([&] { return !host.Lines(L"SELECTED").empty() &&
                                              host.Lines(L"SELECTED").back() == L"C:\\windows"; }, 5000));
     EXPECT_TRUE(ProcessStillRuns(host));
@@ -190,10 +190,11 @@ TEST(HookInForeignProcess, CarrierTitleLongerThanTheHookReads) {
 TEST(HookInForeignProcess, DialogClosingWhileTheWalkWaits) {
     test::TempFolder folder;
     const std::wstring deep = folder.MakeFolder(L"a\\b\\c\\d");
+    HardenedRuns runs;
     for (int closeAfter : {150, 400, 800}) {
         HostDialog host({L"folder-standin", L"--late-children", L"250", L"--close-after",
                          std::to_wstring(closeAfter + 200)});
-        RunHardened(test::QuoteArgument(deep));
+        runs.Run(test::QuoteArgument(deep));
         host.WaitFor(L"CLOSED", 5000);
         const auto exitCode = host.process().WaitForExit(5000);
         ASSERT_TRUE(exitCode.has_value()) << "the dialog's program did not end after its dialog closed";

@@ -6,10 +6,12 @@
 //   testhost read-text HWND ID      (reports TEXT of a control of a dialog)
 //   testhost confirm HWND           (sends the dialog its OK command)
 //   testhost module-path           (reports its own file path)
-//   testhost lock-timeout [--set N] (reports TIMEOUT, the foreground lock
+//   testhost lock-timeout          (reports TIMEOUT, the foreground lock
 //                                    timeout as a fresh process reads it)
 //   testhost standin F1..F6|O1..O4 [--class C] [--name N] [--dir D] [--focus ID]
 //                   [--refuse-focus] [--keep-text] [--hidden] [--report-keys]
+//                   [--close-at-text-message N] (closes once its file-name box
+//                                    has answered N text messages of others)
 //   testhost folder-standin [--late-children MS] [--extra-items N] [--long-item N]
 //                                  (new-style folder dialog
 //                                   whose namespace tree shows the shell)
@@ -110,14 +112,9 @@ int ReadControlOf(const std::wstring& dialogHandle, const std::wstring& controlI
     return 0;
 }
 
-// A fresh process reads the system's value, not a cached one of the process
-// that changed it, so tests ask the host to read (and set) it.
-int ReportLockTimeout(const Options& options) {
-    if (options.Has(L"set")) {
-        const auto value = static_cast<ULONG_PTR>(std::stoul(options.Get(L"set")));
-        if (!SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, reinterpret_cast<void*>(value), 0))
-            return 1;
-    }
+// A fresh process reads the system's value, not a copy kept by a process
+// that read it before, so tests ask the host to read it.
+int ReportLockTimeout() {
     DWORD timeout = 0;
     if (!SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &timeout, 0))
         return 1;
@@ -164,7 +161,7 @@ int wmain(int count, wchar_t** arguments) {
     else if (mode == L"module-path")
         Report(L"RESULT", tallow::GetModulePath()), result = 0;
     else if (mode == L"lock-timeout")
-        result = ReportLockTimeout(options);
+        result = ReportLockTimeout();
     else if (mode == L"standin")
         result = RunStandIn(options);
     else if (mode == L"folder-standin")

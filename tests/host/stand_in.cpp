@@ -22,6 +22,8 @@ struct StandIn {
     std::wstring folder;
     bool keepTextOnFolderChange = false;
     WNDPROC boxProcedure = nullptr;
+    int closeAtTextMessage = 0; // the dialog closes after answering this one
+    int textMessagesFromOutside = 0;
 };
 StandIn standIn;
 
@@ -107,8 +109,23 @@ void Accept(bool byEnter) {
         Finish(text);
 }
 
+// Text messages that another program sends the box are counted; with
+// --close-at-text-message N the dialog closes once it has answered the Nth.
+LRESULT AnswerTextMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CallWindowProcW(standIn.boxProcedure, window, message, wParam, lParam);
+    if (InSendMessage() && ++standIn.textMessagesFromOutside == standIn.closeAtTextMessage) {
+        Report(L"CLOSED");
+        DestroyWindow(standIn.dialog);
+    }
+    return result;
+}
+
 LRESULT CALLBACK BoxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_SETTEXT:
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+        return AnswerTextMessage(window, message, wParam, lParam);
     case WM_GETDLGCODE:
         if (wParam == VK_RETURN)
             return DLGC_WANTALLKEYS | CallWindowProcW(standIn.boxProcedure, window, message, wParam, lParam);
@@ -255,6 +272,7 @@ int RunStandIn(const Options& options) {
     standIn.layout = layout;
     standIn.options = &options;
     standIn.keepTextOnFolderChange = options.Has(L"keep-text");
+    standIn.closeAtTextMessage = options.GetInt(L"close-at-text-message", 0);
     wchar_t current[MAX_PATH * 4] = L"";
     GetCurrentDirectoryW(static_cast<DWORD>(std::size(current)), current);
     standIn.folder = options.Get(L"dir", current);

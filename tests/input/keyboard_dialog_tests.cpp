@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include "core/target_window.h"
+#include "filedialogs/strategies.h"
 #include "support/host.h"
 #include "support/windows.h"
 
@@ -156,6 +158,24 @@ TEST(KeyboardFileDialog, MissingTargetFolderIsRefusedBeforeAnyKey) {
     EXPECT_EQ(RunCorvane({temp.path() + L"\\no such folder\\name.txt"}), -1);
     EXPECT_EQ(RunCorvane({temp.path() + L"\\no such folder\\"}), -1) << "a trailing backslash, folder missing";
     ExpectNoKeyArrived(host, box, L"untouched.txt");
+}
+
+// Input cannot be attached to the calling thread itself: given a dialog of
+// this very thread, both roads that attach refuse before touching it.
+TEST(RefusedInputAttachment, EndsWithMinusOneAndNothingSent) {
+    test::TempFolder temp;
+    const std::wstring target = temp.MakeFolder(L"dir") + L"\\name.txt";
+    const test::OwnedWindow dialog = test::CreateTopLevel(L"CorvaneOwnThreadDialog", true);
+    const HWND box = test::CreateChild(dialog.get(), L"Edit", 1001, L"untouched.txt");
+    ASSERT_NE(box, nullptr);
+    ASSERT_NE(GetFocus(), box);
+
+    EXPECT_EQ(TargetWindow(dialog.get()).FillKeyboardFileDialog(target, box), -1);
+    EXPECT_EQ(FillOfficeFileDialog(dialog.get(), target, box), -1);
+    test::PumpMessages(200);
+    EXPECT_EQ(test::WindowText(box), L"untouched.txt");
+    EXPECT_NE(GetFocus(), box);
+    EXPECT_NE(GetForegroundWindow(), dialog.get());
 }
 
 TEST(KeyboardFileDialog, The32BitBuildFillsA32BitDialog) {

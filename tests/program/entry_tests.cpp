@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/process_integrity.h"
 #include "core/recognition.h"
 #include "support/host.h"
 #include "support/text.h"
@@ -69,6 +70,46 @@ TEST(Dispatch, OnlyTheUpperOfTwoDialogsIsFilled) {
     EXPECT_EQ(RunCorvane({folder.path() + L"\\chosen.txt"}), 0);
     EXPECT_EQ(test::WindowText(GetDlgItem(upper.dialog(), 1152)), L"chosen.txt");
     ExpectUntouched(lower, GetDlgItem(lower.dialog(), 1152), L"lower.txt");
+}
+
+// A dialog of a process at a higher level drops what is sent to it, and one
+// whose level cannot be read may be such a one.
+TEST(ElevatedDialog, GoesOnOnlyUpToTheProgramsOwnLevel) {
+    const std::optional<DWORD> unknown;
+    const struct {
+        std::optional<DWORD> dialog;
+        std::optional<DWORD> own;
+        bool goesOn;
+    } cases[] = {
+        {SECURITY_MANDATORY_MEDIUM_RID, SECURITY_MANDATORY_MEDIUM_RID, true},
+        {SECURITY_MANDATORY_LOW_RID, SECURITY_MANDATORY_MEDIUM_RID, true},
+        {SECURITY_MANDATORY_MEDIUM_RID, SECURITY_MANDATORY_HIGH_RID, true},
+        {SECURITY_MANDATORY_HIGH_RID, SECURITY_MANDATORY_MEDIUM_RID, false},
+        {SECURITY_MANDATORY_MEDIUM_RID + 0x100, SECURITY_MANDATORY_MEDIUM_RID, false}, // medium plus
+        {SECURITY_MANDATORY_SYSTEM_RID, SECURITY_MANDATORY_HIGH_RID, false},
+        {unknown, SECURITY_MANDATORY_MEDIUM_RID, false},
+        {SECURITY_MANDATORY_LOW_RID, unknown, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.dialog.value_or(~0u)) + " against " + std::to_string(c.own.value_or(~0u)));
+        EXPECT_EQ(MayDriveDialogAtLevel(c.dialog, c.own), c.goesOn);
+    }
+}
+
+// Wine runs every process at one level, so here a real dialog's level, read
+// across processes, is the program's own and the runs go on; a window that
+// is gone has no process to ask.
+TEST(ElevatedDialog, LevelIsReadFromTheDialogsProcess) {
+    const std::optional<DWORD> own = ProcessIntegrityLevel(GetCurrentProcess());
+    ASSERT_TRUE(own.has_value());
+    EXPECT_LE(*own, static_cast<DWORD>(SECURITY_MANDATORY_PROTECTED_PROCESS_RID));
+    HostDialog host({L"standin", L"F2"});
+    EXPECT_EQ(IntegrityLevelOfWindow(host.dialog()), own);
+    EXPECT_TRUE(MayDriveDialog(host.dialog()));
+
+    HWND gone = test::CreateTopLevel(L"CorvaneGoneDialog").get();
+    EXPECT_EQ(IntegrityLevelOfWindow(gone), std::nullopt);
+    EXPECT_FALSE(MayDriveDialog(gone));
 }
 
 // Both builds carry their resources; a file is read as data, so the 64-bit

@@ -2,7 +2,11 @@
 
 #include <shellapi.h>
 
+#include <gtest/gtest.h>
+
 #include <cwchar>
+
+#include "support/text.h"
 
 namespace corvane::test {
 namespace {
@@ -131,6 +135,18 @@ HWND FindDescendant(HWND parent, int id, const std::wstring& className) {
 
 HWND ParseHandle(const std::wstring& text) {
     return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(std::wcstoull(text.c_str(), nullptr, 16)));
+}
+
+CurrentDirectory::CurrentDirectory(const std::wstring& directory) {
+    wchar_t previous[MAX_PATH * 4] = L"";
+    GetCurrentDirectoryW(static_cast<DWORD>(std::size(previous)), previous);
+    previous_ = previous;
+    if (!SetCurrentDirectoryW(directory.c_str()))
+        ADD_FAILURE() << "cannot change into " << ToUtf8(directory);
+}
+
+CurrentDirectory::~CurrentDirectory() {
+    SetCurrentDirectoryW(previous_.c_str());
 }
 
 TempFolder::TempFolder(const std::wstring& name) {

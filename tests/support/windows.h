@@ -57,6 +57,19 @@ std::wstring WindowText(HWND window);
 HWND FindDescendant(HWND parent, int id, const std::wstring& className);
 HWND ParseHandle(const std::wstring& text);
 
+// Makes a folder this process's current folder for the object's lifetime;
+// programs started meanwhile inherit it.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::wstring& directory);
+    ~CurrentDirectory();
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+private:
+    std::wstring previous_;
+};
+
 // A fresh folder under the temporary folder, removed with its contents.
 class TempFolder {
 public:
