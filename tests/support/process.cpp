@@ -31,7 +31,8 @@ Pipe InheritableOutputPipe() {
     return pipe;
 }
 
-DWORD StartProcess(const std::wstring& commandLine, HANDLE output, HANDLE& process) {
+DWORD StartProcess(const std::wstring& commandLine, const std::wstring& environment, HANDLE output,
+                   HANDLE& process) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -40,8 +41,10 @@ DWORD StartProcess(const std::wstring& commandLine, HANDLE output, HANDLE& proce
     startup.hStdError = output;
     PROCESS_INFORMATION info{};
     std::wstring mutableLine = commandLine;
-    if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &info))
+    // The block ends with one more NUL; the string's own terminator is it.
+    void* block = environment.empty() ? nullptr : const_cast<wchar_t*>(environment.c_str());
+    if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT, block,
+                        nullptr, &startup, &info))
         throw std::runtime_error("CreateProcess failed: " + ToUtf8(commandLine));
     CloseHandle(info.hThread);
     process = info.hProcess;
@@ -145,10 +148,13 @@ std::wstring QuoteArgument(const std::wstring& argument) {
     return quoted;
 }
 
-ChildProcess::ChildProcess(const std::wstring& program, const std::vector<std::wstring>& arguments) {
+ChildProcess::ChildProcess(const std::wstring& program, const std::vector<std::wstring>& arguments)
+    : ChildProcess(CommandLine{JoinCommandLine(program, arguments), {}}) {}
+
+ChildProcess::ChildProcess(const CommandLine& commandLine) {
     Pipe pipe = InheritableOutputPipe();
     try {
-        processId_ = StartProcess(JoinCommandLine(program, arguments), pipe.write, process_);
+        processId_ = StartProcess(commandLine.text, commandLine.environment, pipe.write, process_);
     } catch (...) {
         CloseHandle(pipe.read);
         CloseHandle(pipe.write);
