@@ -83,10 +83,9 @@ public:
 
     // Runs integration\<script> as a double click does; the exit code, or
     // nothing (and a failure) when it does not end.
-    std::optional<DWORD> Run(const std::wstring& script, const std::wstring& environment = L"") const {
-        test::ChildProcess cmd({L"\"" + SystemFolder() + L"\\cmd.exe\" /d /c \"\"" + path() + L"\\integration\\" +
-                                    script + L"\"\"",
-                                environment});
+    std::optional<DWORD> Run(const std::wstring& script) const {
+        test::ChildProcess cmd(test::ChildProcess::CommandLine{
+            L"\"" + Cmd() + L"\" /d /c \"\"" + path() + L"\\integration\\" + script + L"\"\""});
         const std::optional<DWORD> code = cmd.WaitForExit(60000);
         if (code == 0u)
             return code;
@@ -97,13 +96,13 @@ public:
         return code;
     }
 
-    static std::wstring SystemFolder() {
+private:
+    static std::wstring Cmd() {
         wchar_t folder[MAX_PATH] = L"";
         GetSystemDirectoryW(folder, MAX_PATH);
-        return folder;
+        return std::wstring(folder) + L"\\cmd.exe";
     }
 
-private:
     void Copy(const std::wstring& relative) const {
         const std::wstring from = test::BinaryDir() + L"\\" + relative;
         ASSERT_TRUE(CopyFileW(from.c_str(), (path() + L"\\" + relative).c_str(), FALSE))
@@ -122,20 +121,14 @@ std::optional<DWORD> StartAsExplorerDoes(const std::wstring& command, const Menu
     if (at == std::wstring::npos)
         return std::nullopt;
     line.replace(at, wcslen(entry.placeholder), item);
-    test::ChildProcess started({line, L""});
+    test::ChildProcess started(test::ChildProcess::CommandLine{line});
     return started.WaitForExit(30000);
 }
 
-class ExplorerMenu : public ::testing::Test {
-protected:
-    void SetUp() override {
-        for (const MenuEntry& entry : kEntries)
-            if (KeyExists(EntryKey(entry)))
-                GTEST_SKIP() << "Corvane's menu entries are installed for this user; the test would replace them";
-    }
-};
-
-TEST_F(ExplorerMenu, InstallStartEachEntryAgainstAnOpenDialogUninstall) {
+TEST(ExplorerMenu, InstallStartEachEntryAgainstAnOpenDialogUninstall) {
+    for (const MenuEntry& entry : kEntries)
+        if (KeyExists(EntryKey(entry)))
+            GTEST_SKIP() << "Corvane's menu entries are installed for this user; the test would replace them";
     const PackageFolder package;
     std::vector<bool> parentsBefore;
     for (const std::wstring& key : kParentKeys)
@@ -186,36 +179,6 @@ TEST_F(ExplorerMenu, InstallStartEachEntryAgainstAnOpenDialogUninstall) {
         EXPECT_EQ(KeyExists(kClasses + kParentKeys[i]), parentsBefore[i])
             << test::ToUtf8(kParentKeys[i]) << ": uninstall must leave it as install found it";
     }
-}
-
-// This process's environment as a cmd on 32-bit Windows sees it.
-std::wstring ThirtyTwoBitWindowsEnvironment() {
-    std::wstring block;
-    wchar_t* const strings = GetEnvironmentStringsW();
-    for (const wchar_t* entry = strings; *entry != L'\0'; entry += wcslen(entry) + 1) {
-        // Both PROCESSOR_ARCHITECTURE and PROCESSOR_ARCHITEW6432 go.
-        if (_wcsnicmp(entry, L"PROCESSOR_ARCHITE", 17) != 0)
-            block.append(entry).push_back(L'\0');
-    }
-    FreeEnvironmentStringsW(strings);
-    return block.append(L"PROCESSOR_ARCHITECTURE=x86").append(1, L'\0');
-}
-
-TEST_F(ExplorerMenu, ThirtyTwoBitWindowsGetsTheX86Program) {
-    const std::wstring environment = ThirtyTwoBitWindowsEnvironment();
-    const std::wstring cmd = L"\"" + PackageFolder::SystemFolder() + L"\\cmd.exe\"";
-    test::ChildProcess probe({cmd + L" /d /c echo %PROCESSOR_ARCHITECTURE%", environment});
-    ASSERT_TRUE(probe.WaitForExit(30000).has_value());
-    if (probe.Lines().empty() || probe.Lines().front() != L"x86")
-        GTEST_SKIP() << "this system sets PROCESSOR_ARCHITECTURE itself for every process";
-
-    const PackageFolder package;
-    const MenuEntriesRemoved cleanup;
-    ASSERT_EQ(package.Run(L"install.cmd", environment), 0u);
-    for (const MenuEntry& entry : kEntries)
-        EXPECT_EQ(test::ToUtf8(ReadDefaultValue(EntryKey(entry) + L"\\command").value_or(L"<none>")),
-                  test::ToUtf8(L"\"" + package.path() + L"\\Corvane.x86-32.exe\" \"" + entry.placeholder + L"\""));
-    EXPECT_EQ(package.Run(L"uninstall.cmd"), 0u);
 }
 
 } // namespace

@@ -31,8 +31,7 @@ Pipe InheritableOutputPipe() {
     return pipe;
 }
 
-DWORD StartProcess(const std::wstring& commandLine, const std::wstring& environment, HANDLE output,
-                   HANDLE& process) {
+DWORD StartProcess(const std::wstring& commandLine, HANDLE output, HANDLE& process) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -41,10 +40,8 @@ DWORD StartProcess(const std::wstring& commandLine, const std::wstring& environm
     startup.hStdError = output;
     PROCESS_INFORMATION info{};
     std::wstring mutableLine = commandLine;
-    // The block ends with one more NUL; the string's own terminator is it.
-    void* block = environment.empty() ? nullptr : const_cast<wchar_t*>(environment.c_str());
-    if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT, block,
-                        nullptr, &startup, &info))
+    if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &info))
         throw std::runtime_error("CreateProcess failed: " + ToUtf8(commandLine));
     CloseHandle(info.hThread);
     process = info.hProcess;
@@ -149,12 +146,12 @@ std::wstring QuoteArgument(const std::wstring& argument) {
 }
 
 ChildProcess::ChildProcess(const std::wstring& program, const std::vector<std::wstring>& arguments)
-    : ChildProcess(CommandLine{JoinCommandLine(program, arguments), {}}) {}
+    : ChildProcess(CommandLine{JoinCommandLine(program, arguments)}) {}
 
 ChildProcess::ChildProcess(const CommandLine& commandLine) {
     Pipe pipe = InheritableOutputPipe();
     try {
-        processId_ = StartProcess(commandLine.text, commandLine.environment, pipe.write, process_);
+        processId_ = StartProcess(commandLine.text, pipe.write, process_);
     } catch (...) {
         CloseHandle(pipe.read);
         CloseHandle(pipe.write);

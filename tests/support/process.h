@@ -27,12 +27,10 @@ std::wstring BinaryPath(const std::wstring& name, const std::wstring& arch = Thi
 class ChildProcess {
 public:
     ChildProcess(const std::wstring& program, const std::vector<std::wstring>& arguments);
-    // A command line taken verbatim (as Explorer starts a registered command,
-    // or cmd with its own quoting) and an environment block of NUL-ended
-    // "name=value" entries; an empty block passes this process's own.
+    // A command line taken verbatim, as Explorer starts a registered command
+    // or as cmd wants its own quoting.
     struct CommandLine {
         std::wstring text;
-        std::wstring environment;
     };
     explicit ChildProcess(const CommandLine& commandLine);
     ~ChildProcess();
