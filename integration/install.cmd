@@ -9,9 +9,11 @@ rem This script sits in the package's integration folder, the programs one
 rem level up. 32-bit Windows runs the x86 build; a 32-bit cmd on 64-bit
 rem Windows sees PROCESSOR_ARCHITEW6432 and takes the x64 one.
 for %%I in ("%~dp0..") do set "root=%%~fI"
-set "program=%root%\Corvane.x86-64.exe"
-if /i "%PROCESSOR_ARCHITECTURE%"=="x86" if not defined PROCESSOR_ARCHITEW6432 set "program=%root%\Corvane.x86-32.exe"
+set "arch=x86-64"
+if /i "%PROCESSOR_ARCHITECTURE%"=="x86" if not defined PROCESSOR_ARCHITEW6432 set "arch=x86-32"
+set "program=%root%\Corvane.%arch%.exe"
 if not exist "%program%" goto missing
+if not exist "%root%\CorvaneLib.%arch%.dll" goto missing
 
 rem The program path is expanded late, with exclamation marks, so that an
 rem ampersand or a parenthesis in it reaches reg as it is. Explorer puts the
@@ -53,7 +55,7 @@ echo Corvane is in Explorer's context menu now, running !program!
 exit /b 0
 
 :missing
-echo Corvane: "%program%" is missing. Run this script from the integration folder of the unpacked package. 1>&2
+echo Corvane: Corvane.%arch%.exe or CorvaneLib.%arch%.dll is missing in "%root%". Run this script from the integration folder of the unpacked package. 1>&2
 exit /b 1
 
 :failed
