@@ -1,5 +1,6 @@
 cmake_policy(SET CMP0057 NEW)
-# Checks the imports and sections of the built hook library and program.
+# Checks the imports and sections of the built hook library and program, and
+# with SHIPPED set their size and that they are stripped.
 foreach(file IN ITEMS ${LIBRARY} ${PROGRAM})
   if(NOT EXISTS ${file})
     message(FATAL_ERROR "${file} is missing: build both architectures (scripts/build)")
@@ -63,3 +64,29 @@ if(NOT library_name IN_LIST program_imports)
 endif()
 
 message(STATUS "binaries checked: ${library_name} imports user32.dll only; program imports ${program_imports}")
+
+# What ships (Release and MinSizeRel builds) is small, stripped and free of
+# debug sections; Debug builds keep theirs and are not held to this.
+function(check_shipped file limit)
+  file(SIZE ${file} size)
+  get_filename_component(name ${file} NAME)
+  if(size GREATER limit)
+    message(FATAL_ERROR "${name} is ${size} bytes, more than ${limit}")
+  endif()
+  execute_process(COMMAND ${OBJDUMP} -f -h ${file} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+  if(failed OR NOT dump MATCHES "Sections:")
+    message(FATAL_ERROR "objdump failed on ${file}")
+  endif()
+  string(REGEX MATCHALL " \\.debug_[A-Za-z_]+" debug_sections "${dump}")
+  if(debug_sections)
+    message(FATAL_ERROR "${name} carries debug sections:${debug_sections}")
+  endif()
+  if(dump MATCHES "HAS_SYMS")
+    message(FATAL_ERROR "${name} is not stripped (it has a symbol table)")
+  endif()
+  message(STATUS "${name}: ${size} bytes, stripped, no debug sections")
+endfunction()
+if(SHIPPED)
+  check_shipped(${PROGRAM} 1048576)
+  check_shipped(${LIBRARY} 16384)
+endif()

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/process_integrity.h"
 #include "core/recognition.h"
+#include "corvane_version.h"
 #include "support/host.h"
 #include "support/text.h"
 #include "support/windows.h"
@@ -114,7 +117,7 @@ TEST(ElevatedDialog, LevelIsReadFromTheDialogsProcess) {
 
 // Both builds carry their resources; a file is read as data, so the 64-bit
 // test reads the x86 program too.
-TEST(Program, CarriesManifestProductNameAndVersion) {
+TEST(Program, CarriesManifestProductNameAndIcon) {
     for (const wchar_t* arch : {L"x86-64", L"x86-32"}) {
         SCOPED_TRACE(test::ToUtf8(arch));
         const std::wstring program = test::BinaryPath(L"Corvane", arch);
@@ -132,8 +135,49 @@ TEST(Program, CarriesManifestProductNameAndVersion) {
         EXPECT_GT(LoadStringW(image, 1, name, 64), 0);
         EXPECT_STREQ(name, L"Corvane");
         EXPECT_NE(FindResourceW(image, MAKEINTRESOURCEW(1), RT_GROUP_ICON), nullptr);
-        EXPECT_NE(FindResourceW(image, MAKEINTRESOURCEW(1), RT_VERSION), nullptr);
         FreeLibrary(image);
+    }
+}
+
+// One entry of a file's version block ("\\" for the fixed part).
+template <typename Value>
+const Value* VersionEntry(std::vector<BYTE>& block, const wchar_t* name) {
+    void* value = nullptr;
+    UINT length = 0;
+    return VerQueryValueW(block.data(), name, &value, &length) && length > 0 ? static_cast<const Value*>(value)
+                                                                            : nullptr;
+}
+
+// All four deliverables carry the project's version, and each its own name.
+TEST(Program, EveryFileCarriesTheProjectVersion) {
+    const std::wstring version = test::FromUtf8(CORVANE_VERSION_TEXT);
+    for (const wchar_t* arch : {L"x86-64", L"x86-32"}) {
+        for (const std::wstring& name : {std::wstring(L"Corvane.") + arch + L".exe",
+                                         std::wstring(L"CorvaneLib.") + arch + L".dll"}) {
+            SCOPED_TRACE(test::ToUtf8(name));
+            const std::wstring path = test::BinaryDir() + L"\\" + name;
+            DWORD ignored = 0;
+            std::vector<BYTE> block(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+            ASSERT_FALSE(block.empty()) << "no version block: build both architectures";
+            ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+
+            const auto* fixed = VersionEntry<VS_FIXEDFILEINFO>(block, L"\\");
+            ASSERT_NE(fixed, nullptr);
+            EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), CORVANE_VERSION_MAJOR);
+            EXPECT_EQ(LOWORD(fixed->dwFileVersionMS), CORVANE_VERSION_MINOR);
+            EXPECT_EQ(HIWORD(fixed->dwFileVersionLS), CORVANE_VERSION_PATCH);
+            EXPECT_EQ(LOWORD(fixed->dwFileVersionLS), 0);
+            EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+            EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
+            const auto text = [&](const wchar_t* entry) {
+                const std::wstring key = std::wstring(L"\\StringFileInfo\\040904b0\\") + entry;
+                const wchar_t* value = VersionEntry<wchar_t>(block, key.c_str());
+                return test::ToUtf8(value != nullptr ? value : L"<none>");
+            };
+            EXPECT_EQ(text(L"FileVersion"), test::ToUtf8(version));
+            EXPECT_EQ(text(L"ProductVersion"), test::ToUtf8(version));
+            EXPECT_EQ(text(L"OriginalFilename"), test::ToUtf8(name));
+        }
     }
 }
 

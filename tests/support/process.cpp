@@ -145,10 +145,13 @@ std::wstring QuoteArgument(const std::wstring& argument) {
     return quoted;
 }
 
-ChildProcess::ChildProcess(const std::wstring& program, const std::vector<std::wstring>& arguments) {
+ChildProcess::ChildProcess(const std::wstring& program, const std::vector<std::wstring>& arguments)
+    : ChildProcess(CommandLine{JoinCommandLine(program, arguments)}) {}
+
+ChildProcess::ChildProcess(const CommandLine& commandLine) {
     Pipe pipe = InheritableOutputPipe();
     try {
-        processId_ = StartProcess(JoinCommandLine(program, arguments), pipe.write, process_);
+        processId_ = StartProcess(commandLine.text, pipe.write, process_);
     } catch (...) {
         CloseHandle(pipe.read);
         CloseHandle(pipe.write);

@@ -27,6 +27,12 @@ std::wstring BinaryPath(const std::wstring& name, const std::wstring& arch = Thi
 class ChildProcess {
 public:
     ChildProcess(const std::wstring& program, const std::vector<std::wstring>& arguments);
+    // A command line taken verbatim, as Explorer starts a registered command
+    // or as cmd wants its own quoting.
+    struct CommandLine {
+        std::wstring text;
+    };
+    explicit ChildProcess(const CommandLine& commandLine);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
