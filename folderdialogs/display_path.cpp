@@ -86,8 +86,9 @@ std::wstring JoinDisplayNames(IShellFolder* desktop, const SHITEMID* item) {
 
         // A middle item that is no folder leaves no folder: the next name fails.
         IShellFolder* child = nullptr;
-        if (FAILED(current.get()->BindToObject(singleList, nullptr, IID_IShellFolder,
-                                               reinterpret_cast<void**>(&child))))
+        // IID_PPV_ARGS names the interface by its declared identifier, so the
+        // program needs no import library's table of every identifier.
+        if (FAILED(current.get()->BindToObject(singleList, nullptr, IID_PPV_ARGS(&child))))
             child = nullptr;
         current.Adopt(child);
     }
