@@ -129,45 +129,44 @@ struct Replies {
     int total() const { return finished + notYet + notReached; }
 };
 
-// Takes the hook's replies (thread messages) from this thread's queue, waiting
-// up to timeoutMs until enough of them have come.
-Replies AwaitReplies(const std::function<bool(const Replies&)>& enough, DWORD timeoutMs = 10000) {
-    Replies replies;
+// Adds the hook's replies (thread messages) in this thread's queue, waiting up
+// to timeoutMs until there are enough.
+void TakeReplies(Replies& replies, const std::function<bool(const Replies&)>& enough = {}, DWORD timeoutMs = 0) {
     const DWORD start = GetTickCount();
     for (;;) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.hwnd == nullptr && message.message == cvlib::kWalkFinished)
-                ++replies.finished;
-            else if (message.hwnd == nullptr && message.message == cvlib::kWalkNotYet)
-                ++replies.notYet;
-            else if (message.hwnd == nullptr && message.message == cvlib::kWalkNotReached)
-                ++replies.notReached;
-            else
+            if (message.hwnd != nullptr)
                 DispatchMessageW(&message);
+            replies.finished += message.hwnd == nullptr && message.message == cvlib::kWalkFinished;
+            replies.notYet += message.hwnd == nullptr && message.message == cvlib::kWalkNotYet;
+            replies.notReached += message.hwnd == nullptr && message.message == cvlib::kWalkNotReached;
         }
         const DWORD elapsed = GetTickCount() - start;
         if ((enough && enough(replies)) || elapsed >= timeoutMs)
-            return replies;
+            return;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
     }
 }
 
-// What the hook says on the messages the dialog's thread has retrieved so far.
-Replies RepliesSoFar(const DialogThread& dialog) {
-    EXPECT_TRUE(dialog.Drain()) << "the dialog's thread does not retrieve its messages";
-    return AwaitReplies({}, 0);
+Replies AwaitReplies(const std::function<bool(const Replies&)>& enough) {
+    Replies replies;
+    TakeReplies(replies, enough, 10000);
+    return replies;
 }
 
-// Waits for count replies, then for whatever else the messages retrieved until
-// then bring.
+// Waits for count replies, then takes whatever else the messages that the
+// dialog's thread has retrieved until then bring.
 Replies AwaitExactly(const DialogThread& dialog, int count) {
-    Replies replies = AwaitReplies([count](const Replies& r) { return r.total() >= count; });
-    const Replies more = RepliesSoFar(dialog);
-    replies.finished += more.finished;
-    replies.notYet += more.notYet;
-    replies.notReached += more.notReached;
+    Replies replies;
+    TakeReplies(replies, [count](const Replies& r) { return r.total() >= count; }, 10000);
+    EXPECT_TRUE(dialog.Drain()) << "the dialog's thread does not retrieve its messages";
+    TakeReplies(replies);
     return replies;
+}
+
+Replies RepliesSoFar(const DialogThread& dialog) {
+    return AwaitExactly(dialog, 0);
 }
 
 // One installation: carrier titled with the path, hook removed at the end.
