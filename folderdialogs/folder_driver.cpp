@@ -38,6 +38,13 @@ void SearchOnce(const std::wstring& path) {
     }
 }
 
+// The named file in the program's directory, written with backslashes.
+std::wstring FileBeside(const std::wstring& programPath, const wchar_t* name) {
+    boost::filesystem::path directory = boost::filesystem::path(programPath).parent_path();
+    directory.make_preferred();
+    return directory.wstring() + L"\\" + name;
+}
+
 bool IsFile(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -88,15 +95,11 @@ WalkReply ReplyOf(const MSG& message) {
 } // namespace
 
 std::wstring X86BuildPathBeside(const std::wstring& programPath) {
-    boost::filesystem::path directory = boost::filesystem::path(programPath).parent_path();
-    directory.make_preferred();
-    return directory.wstring() + L"\\Corvane.x86-32.exe";
+    return FileBeside(programPath, L"Corvane.x86-32.exe");
 }
 
 std::wstring X86LibraryPathBeside(const std::wstring& programPath) {
-    boost::filesystem::path directory = boost::filesystem::path(programPath).parent_path();
-    directory.make_preferred();
-    return directory.wstring() + L"\\CorvaneLib.x86-32.dll";
+    return FileBeside(programPath, L"CorvaneLib.x86-32.dll");
 }
 
 void ProbePathChain(const std::wstring& path) {

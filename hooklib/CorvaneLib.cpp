@@ -137,17 +137,15 @@ void Act(DialogType type) {
     Installation installation;
     if (!ReadInstallation(installation))
         return;
-    if (current.begun && current.installation.number == installation.number) {
-        if (current.ended)
-            return;
+    const bool walking = current.begun && current.installation.number == installation.number;
+    if (walking && current.ended)
+        return;
+    if (walking)
         installation = current.installation;
-        if (installation.type != type || !IsOwnedByThisThread(installation.dialog))
-            return;
-    } else {
-        if (installation.type != type || !IsOwnedByThisThread(installation.dialog))
-            return;
+    if (installation.type != type || !IsOwnedByThisThread(installation.dialog))
+        return;
+    if (!walking)
         BeginWalk(installation);
-    }
     cvlib::WalkStep step = cvlib::WalkStep::NotReached;
     // A tree that has gone since the walk began is not followed to whatever
     // window reuses its handle.
