@@ -1,6 +1,7 @@
-// Benchmark: end-to-end time per dialog type, recognition cost as the desktop
-// grows, and the cost of a message through the finished hook. Prints a table
-// and writes the same figures as CSV (first argument, default bench.csv).
+// Benchmark: end-to-end time per dialog type, the folder road's phases,
+// recognition cost as the desktop grows, and the cost of a message through
+// the finished hook. Prints a table and writes the same figures as CSV (first
+// argument, default bench.csv).
 
 #include <windows.h>
 #include <commctrl.h>
@@ -13,6 +14,8 @@
 #include <vector>
 
 #include "core/recognition.h"
+#include "folderdialogs/display_path.h"
+#include "folderdialogs/folder_driver.h"
 #include "hooklib/CorvaneLib.h"
 #include "support/host.h"
 #include "support/text.h"
@@ -86,10 +89,8 @@ void BenchEndToEnd(const std::wstring& arch, int runs) {
          "typed in one input batch"},
         {"OfficeFileDialog (O1 stand-in)", {L"standin", L"O1", L"--dir", folder.path()}, file, 100,
          "50 ms before and after Enter"},
-        {"OldFolderBrowser (real folder dialog)", {L"browse"}, dir, 0,
-         "wait loop sleeps 100 ms per empty pass"},
-        {"NewFolderBrowser (new-style stand-in)", {L"folder-standin"}, dir, 0,
-         "wait loop sleeps 100 ms per empty pass"},
+        {"OldFolderBrowser (real folder dialog)", {L"browse"}, dir, 0, "waits for the hook's reply"},
+        {"NewFolderBrowser (new-style stand-in)", {L"folder-standin"}, dir, 0, "waits for the hook's reply"},
     };
 
     const std::string section = "end-to-end " + test::ToUtf8(arch);
@@ -112,6 +113,82 @@ void BenchEndToEnd(const std::wstring& arch, int runs) {
                             "; baseline: process start with two arguments (exit " +
                             std::to_string(baselineStatus) + ")"});
     }
+}
+
+// Selects the tree's root item from outside, so that every run of the walk
+// selects each level anew.
+void SelectTreeRoot(HWND dialog) {
+    const HWND tree = GetDlgItem(dialog, 14145);
+    const LRESULT root = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, root);
+}
+
+// The folder road's steps one by one, in this process, against the real
+// old-style folder dialog of the host and a target five folders below the
+// temporary folder. The hook's walk runs inside its first acting call, so it
+// is timed as the difference between the whole walk and one that ends at the
+// first level.
+void BenchFolderPhases(int runs) {
+    test::TempFolder folder(L"corvane-bench");
+    const std::wstring target = folder.MakeFolder(L"one\\two\\three\\four\\five");
+    test::HostDialog host({L"browse"});
+    const std::string section = "folder phases";
+    if (host.dialog() == nullptr) {
+        rows.push_back({section, "real old-style folder dialog", {}, 0, 0, "ms", "host did not start"});
+        return;
+    }
+    std::vector<double> resolve, probe, arming, walk, cleanUp, total;
+    std::string outcome = "finished";
+    int notYetReplies = 0;
+    std::size_t levels = 0;
+    for (int i = 0; i < runs; ++i) {
+        SelectTreeRoot(host.dialog());
+        const double start = NowMs();
+        const std::wstring displayPath = ResolveDisplayPath(target);
+        const double resolved = NowMs();
+        levels = std::count(displayPath.begin(), displayPath.end(), L'\\') + 1;
+        ProbePathChain(target);
+        const double probed = NowMs();
+        double ended = 0;
+        double cleaned = 0;
+        {
+            FolderHookSession session(host.dialog(), displayPath, OldFolderBrowser);
+            WalkReply reply = session.AwaitReply();
+            for (; reply == WalkReply::NotYet; reply = session.AwaitReply()) {
+                ++notYetReplies;
+                session.Nudge();
+            }
+            if (reply != WalkReply::Finished)
+                outcome = "NOT finished";
+            ended = NowMs();
+            session.End();
+            cleaned = NowMs();
+        }
+        // Arming alone: a path whose first component no item has.
+        const double armingStart = NowMs();
+        {
+            FolderHookSession session(host.dialog(), L"\x01", OldFolderBrowser);
+            if (session.AwaitReply() != WalkReply::NotReached)
+                outcome = "first-level walk NOT ended";
+            arming.push_back(NowMs() - armingStart);
+        }
+        resolve.push_back(resolved - start);
+        probe.push_back(probed - resolved);
+        walk.push_back(ended - probed - arming.back());
+        cleanUp.push_back(cleaned - ended);
+        total.push_back(cleaned - start);
+    }
+    const std::string note = "; " + outcome + ", " + std::to_string(notYetReplies) + " not-yet replies in " +
+                             std::to_string(runs) + " runs";
+    const std::string depth = std::to_string(levels) + " levels";
+    rows.push_back({section, "display path (" + depth + ")", Summarise(resolve), 0, 0, "ms", ""});
+    rows.push_back({section, "probing the path and its ancestors", Summarise(probe), 0, 0, "ms", ""});
+    rows.push_back({section, "carrier + hook installed to first reply", Summarise(arming), 0, 0, "ms",
+                    "walk ends at the first level" + note});
+    rows.push_back({section, "the walk (" + depth + ")", Summarise(walk), 0, 0, "ms",
+                    "install to final reply, less the row above" + note});
+    rows.push_back({section, "clean-up (unhook, foreground, carrier)", Summarise(cleanUp), 0, 0, "ms", ""});
+    rows.push_back({section, "all phases", Summarise(total), 0, 0, "ms", "compare the end-to-end row's added time"});
 }
 
 // A top-level window of an unlisted class, or a "#32770" with 30 controls
@@ -221,6 +298,7 @@ int wmain(int count, wchar_t** arguments) {
         BenchEndToEnd(L"x86-32", runs);
     else
         std::printf("x86-32: not measured, this machine cannot start 32-bit programs\n");
+    BenchFolderPhases(runs);
     BenchRecognition(5);
     BenchHook(5);
     Print(csv);

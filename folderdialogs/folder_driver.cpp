@@ -1,17 +1,14 @@
 #include "folderdialogs/folder_driver.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
-#include <memory>
 
 #include <boost/filesystem/path.hpp>
 
 #include "core/program_instance.h"
-#include "core/target_window.h"
 #include "core/unique_handle.h"
 #include "folderdialogs/command_line.h"
 #include "folderdialogs/display_path.h"
+#include "folderdialogs/process_bitness.h"
 #include "hooklib/CorvaneLib.h"
 #include "tallow/module_path.h"
 
@@ -21,47 +18,15 @@ namespace {
 // The hook reads at most this many units of the carrier's title.
 constexpr std::size_t kLongestDisplayPath = 2047;
 
-constexpr UINT kWalkFinished = WM_APP;
-constexpr UINT kWalkNotYet = WM_APP + 1;
-
-// Hidden window whose title carries the display path to the hook and whose
-// thread receives the hook's replies.
-class CarrierWindow {
-public:
-    explicit CarrierWindow(const std::wstring& title)
-        : window_(CreateWindowExW(0, L"STATIC", title.c_str(), WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ProgramInstance(),
-                                  nullptr)) {}
-    ~CarrierWindow() {
-        if (window_ != nullptr)
-            DestroyWindow(window_);
-    }
-    CarrierWindow(const CarrierWindow&) = delete;
-    CarrierWindow& operator=(const CarrierWindow&) = delete;
-
-    HWND handle() const noexcept { return window_; }
-
-private:
-    HWND window_;
-};
-
-class InstalledHook {
-public:
-    explicit InstalledHook(HHOOK hook) noexcept : hook_(hook) {}
-    ~InstalledHook() { Remove(); }
-    InstalledHook(const InstalledHook&) = delete;
-    InstalledHook& operator=(const InstalledHook&) = delete;
-
-    explicit operator bool() const noexcept { return hook_ != nullptr; }
-    void Remove() noexcept {
-        if (hook_ != nullptr)
-            UnhookWindowsHookEx(hook_);
-        hook_ = nullptr;
-    }
-
-private:
-    HHOOK hook_;
-};
+// Without a reply the wait ends after this many passes of up to 100 ms.
+constexpr int kPassesWithoutReply = 10;
+constexpr DWORD kPassMs = 100;
+// Time for an expanded folder's children to appear before the hook retries.
+constexpr DWORD kPauseBeforeNudgeMs = 25;
+// The hook answers not yet at most 50 times per walk; more come from elsewhere.
+constexpr int kMostNudges = 50;
+// How long the x86 build may take to drive a dialog.
+constexpr DWORD kHandOverWaitMs = 10000;
 
 void SearchOnce(const std::wstring& path) {
     WIN32_FIND_DATAW found;
@@ -73,56 +38,68 @@ void SearchOnce(const std::wstring& path) {
     }
 }
 
-#if defined(_WIN64)
-bool BelongsTo32BitProcess(HWND dialog) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(dialog, &processId);
-    UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
-    if (process.get() == nullptr)
-        return false;
-    BOOL wow64 = FALSE;
-    if (!IsWow64Process(process.get(), &wow64))
-        return false;
-    return wow64 != FALSE;
+// The named file in the program's directory, written with backslashes.
+std::wstring FileBeside(const std::wstring& programPath, const wchar_t* name) {
+    boost::filesystem::path directory = boost::filesystem::path(programPath).parent_path();
+    directory.make_preferred();
+    return directory.wstring() + L"\\" + name;
 }
 
-// Starts the x86 build beside this program with the same path; its own hook
-// library is the one that can enter a 32-bit process.
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Runs the x86 build beside this program on the same path and passes its exit
+// status on: only it can enter a 32-bit process. CreateProcessW, unlike the
+// shell, never stops at a security prompt for a downloaded file; without its
+// hook library beside it the x86 build would die in a loader error box.
 int HandOverToX86Build(const std::wstring& path) {
-    const std::wstring program = X86BuildPathBeside(tallow::GetModulePath());
-    const std::wstring parameters = QuoteForHandOver(path);
-    const auto started = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, nullptr, program.c_str(), parameters.c_str(), L"", SW_SHOWDEFAULT));
-    return started > 32 ? 0 : -1;
+    const std::wstring self = tallow::GetModulePath();
+    const std::wstring program = X86BuildPathBeside(self);
+    if (!IsFile(program) || !IsFile(X86LibraryPathBeside(self)))
+        return -1;
+    std::wstring commandLine = L"\"" + program + L"\" " + QuoteForHandOver(path);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started))
+        return -1;
+    const UniqueHandle process(started.hProcess);
+    const UniqueHandle thread(started.hThread);
+    // Past the wait the x86 build is left to finish on its own.
+    if (WaitForSingleObject(process.get(), kHandOverWaitMs) != WAIT_OBJECT_0)
+        return -1;
+    DWORD status = 1;
+    if (!GetExitCodeProcess(process.get(), &status))
+        return -1;
+    return status == 0 ? 0 : -1;
 }
-#endif
 
-// Waits a bounded time for the hook's replies, nudging the dialog whenever the
-// hook waits for a folder's children to appear.
-void AwaitWalk(const TargetWindow& dialog) {
-    int passes = 0;
-    do {
-        MSG message;
-        if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            Sleep(100);
-        } else if (message.message == kWalkFinished) {
-            return;
-        } else if (message.message == kWalkNotYet) {
-            dialog.BringToForeground();
-            Sleep(25);
-            PostMessageW(dialog.handle(), WM_NULL, 0, 0);
-            passes = 0;
-        }
-        ++passes;
-    } while (passes < 10);
+WalkReply ReplyOf(const MSG& message) {
+    if (message.hwnd != nullptr)
+        return WalkReply::None;
+    switch (message.message) {
+    case cvlib::kWalkFinished:
+        return WalkReply::Finished;
+    case cvlib::kWalkNotYet:
+        return WalkReply::NotYet;
+    case cvlib::kWalkNotReached:
+        return WalkReply::NotReached;
+    default:
+        return WalkReply::None;
+    }
 }
 
 } // namespace
 
 std::wstring X86BuildPathBeside(const std::wstring& programPath) {
-    boost::filesystem::path directory = boost::filesystem::path(programPath).parent_path();
-    directory.make_preferred();
-    return directory.wstring() + L"\\Corvane.x86-32.exe";
+    return FileBeside(programPath, L"Corvane.x86-32.exe");
+}
+
+std::wstring X86LibraryPathBeside(const std::wstring& programPath) {
+    return FileBeside(programPath, L"CorvaneLib.x86-32.dll");
 }
 
 void ProbePathChain(const std::wstring& path) {
@@ -137,27 +114,82 @@ void ProbePathChain(const std::wstring& path) {
     }
 }
 
+FolderHookSession::FolderHookSession(HWND dialog, const std::wstring& displayPath, DialogType type)
+    : dialog_(dialog),
+      carrier_(CreateWindowExW(0, L"STATIC", displayPath.c_str(), WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ProgramInstance(), nullptr)) {
+    if (carrier_ != nullptr)
+        hook_ = CVLib_SetFolderDialog(dialog, carrier_, type);
+}
+
+FolderHookSession::~FolderHookSession() {
+    if (hook_ != nullptr)
+        UnhookWindowsHookEx(hook_);
+    if (carrier_ != nullptr)
+        DestroyWindow(carrier_);
+}
+
+WalkReply FolderHookSession::AwaitReply() {
+    for (int pass = 0; pass < kPassesWithoutReply; ++pass) {
+        MSG message;
+        if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, kPassMs, QS_ALLINPUT);
+            continue;
+        }
+        // Anything else is dropped, neither translated nor dispatched.
+        const WalkReply reply = ReplyOf(message);
+        if (reply != WalkReply::None)
+            return reply;
+    }
+    return WalkReply::None;
+}
+
+void FolderHookSession::Nudge() const {
+    dialog_.BringToForeground();
+    Sleep(kPauseBeforeNudgeMs);
+    PostMessageW(dialog_.handle(), WM_NULL, 0, 0);
+}
+
+WalkReply FolderHookSession::AwaitOutcome() {
+    for (int nudges = 0; nudges <= kMostNudges; ++nudges) {
+        const WalkReply reply = AwaitReply();
+        if (reply != WalkReply::NotYet)
+            return reply;
+        Nudge();
+    }
+    return WalkReply::None;
+}
+
+void FolderHookSession::End() {
+    if (hook_ != nullptr)
+        UnhookWindowsHookEx(hook_);
+    hook_ = nullptr;
+    dialog_.BringToForeground();
+    if (carrier_ != nullptr)
+        DestroyWindow(carrier_);
+    carrier_ = nullptr;
+}
+
 int DriveFolderDialog(HWND dialog, const std::wstring& path, DialogType type) {
-#if defined(_WIN64)
-    if (BelongsTo32BitProcess(dialog))
+    switch (RouteForDialog(dialog)) {
+    case FolderDialogRoute::Refuse:
+        return -1;
+    case FolderDialogRoute::HandOver:
         return HandOverToX86Build(path);
-#endif
+    case FolderDialogRoute::DriveHere:
+        break;
+    }
     const std::wstring displayPath = ResolveDisplayPath(path);
     if (displayPath.empty() || displayPath.size() > kLongestDisplayPath)
         return -1;
     ProbePathChain(path);
 
-    CarrierWindow carrier(displayPath);
-    if (carrier.handle() == nullptr)
+    FolderHookSession session(dialog, displayPath, type);
+    if (!session)
         return -1;
-    InstalledHook hook(CVLib_SetFolderDialog(dialog, carrier.handle(), type));
-    if (!hook)
-        return -1;
-    const TargetWindow target(dialog);
-    AwaitWalk(target);
-    hook.Remove();
-    target.BringToForeground();
-    return 0;
+    const WalkReply outcome = session.AwaitOutcome();
+    session.End();
+    return outcome == WalkReply::Finished ? 0 : -1;
 }
 
 } // namespace corvane

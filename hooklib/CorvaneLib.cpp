@@ -1,7 +1,18 @@
 // The folder-selection hook library. It is mapped into the processes of other
 // programs, so it stays minimal: user32 only, no C runtime, no heap.
+//
+// The hook may be called in any thread it was ever installed in, for any
+// installation the shared section names, and again from inside its own tree
+// messages (the dialog's code pumps messages while it selects and expands).
+// It acts only for the current installation, only in the thread that owns
+// both the dialog and its tree, and never inside itself; every other call is
+// passed on untouched.
 
 #include "hooklib/CorvaneLib.h"
+
+#if defined(_MSC_VER)
+#include <intrin.h>
+#endif
 
 #include "hooklib/tree_walk.h"
 
@@ -14,95 +25,170 @@
 
 namespace {
 
-// Seen by every process that maps this file: written by the controller's
-// export, read by the hook in the dialog's process.
-CVLIB_SHARED HHOOK sharedHook = nullptr;
-CVLIB_SHARED HWND sharedDialog = nullptr;
-CVLIB_SHARED HWND sharedCarrier = nullptr;
-// Counts installations, so that a dialog process that still has the library
-// mapped from an earlier run starts a fresh walk for the next one.
-CVLIB_SHARED LONG sharedInstallation = 0;
+// Seen by every process that maps this file. Only the export writes them, in
+// this order: disarm the hook, store dialog, carrier and type, count the
+// installation, publish the new hook. Readers take the count before and after
+// reading the rest (see ReadInstallation), so they never mix two installations.
+CVLIB_SHARED HHOOK volatile sharedHook = nullptr;
+CVLIB_SHARED HWND volatile sharedDialog = nullptr;
+CVLIB_SHARED HWND volatile sharedCarrier = nullptr;
+CVLIB_SHARED LONG volatile sharedType = 0;
+CVLIB_SHARED ULONG volatile sharedInstallation = 0;
 
-// Per process.
+// What one installation asked for, as read from the shared section.
+struct Installation {
+    ULONG number;
+    HWND dialog;
+    HWND carrier;
+    DialogType type;
+};
+
+// Per process. The walk's own copies of dialog, carrier and tree are taken
+// when it begins; the shared values are not consulted again for it.
+struct ProcessWalk {
+    bool begun;
+    bool ended;
+    Installation installation;
+    cvlib::TreeWalk walk;
+};
+
 HINSTANCE moduleHandle = nullptr;
-bool firstCall = true;
-bool walkDone = false;
-LONG installationSetUp = 0;
-cvlib::TreeWalk walk;
+ProcessWalk current;
+// Set while a hook call acts: nested calls (from messages that the dialog
+// pumps while it handles a tree message) and other threads pass on.
+LONG volatile acting = 0;
 
-constexpr UINT kWalkFinished = WM_APP;
-constexpr UINT kWalkNotYet = WM_APP + 1;
 constexpr int kOldStyleTreeId = 14145;
 constexpr int kNameSpaceTreeId = 100;
 
-HWND FindTree(DialogType type) {
-    if (type == OldFolderBrowser)
-        return GetDlgItem(sharedDialog, kOldStyleTreeId);
-    const HWND nameSpace = FindWindowExW(sharedDialog, nullptr, L"SHBrowseForFolder ShellNameSpace Control", nullptr);
-    return nameSpace != nullptr ? GetDlgItem(nameSpace, kNameSpaceTreeId) : nullptr;
+// Read from the thread's environment block (its client id), which needs no
+// import. GCC's own reading of these offsets trips its array-bounds check.
+DWORD CurrentThreadId() {
+#if defined(_MSC_VER) && defined(_M_X64)
+    return __readgsdword(0x48);
+#elif defined(_MSC_VER)
+    return __readfsdword(0x24);
+#else
+    DWORD id;
+#if defined(__x86_64__)
+    __asm__("movl %%gs:0x48, %0" : "=r"(id));
+#else
+    __asm__("movl %%fs:0x24, %0" : "=r"(id));
+#endif
+    return id;
+#endif
 }
 
-// A new installation since the last walk in this process: start over.
-void RearmForNewInstallation() {
-    const LONG installation = sharedInstallation;
-    if (installation == installationSetUp)
-        return;
-    installationSetUp = installation;
-    firstCall = true;
-    walkDone = false;
+bool IsOwnedByThisThread(HWND window) {
+    return window != nullptr && GetWindowThreadProcessId(window, nullptr) == CurrentThreadId();
+}
+
+bool HasClass(HWND window, const wchar_t* expected) {
+    wchar_t name[32];
+    if (GetClassNameW(window, name, 32) == 0)
+        return false;
+    int i = 0;
+    for (; expected[i] != L'\0'; ++i) {
+        if (name[i] != expected[i])
+            return false;
+    }
+    return name[i] == L'\0';
+}
+
+// The armed installation, or false while none is armed or the export is
+// storing a new one.
+bool ReadInstallation(Installation& installation) {
+    const ULONG before = sharedInstallation;
+    installation.dialog = sharedDialog;
+    installation.carrier = sharedCarrier;
+    installation.type = static_cast<DialogType>(sharedType);
+    const bool armed = sharedHook != nullptr;
+    installation.number = sharedInstallation;
+    return armed && installation.number == before;
+}
+
+HWND FindTree(const Installation& installation) {
+    HWND tree = nullptr;
+    if (installation.type == OldFolderBrowser) {
+        tree = GetDlgItem(installation.dialog, kOldStyleTreeId);
+    } else {
+        const HWND nameSpace =
+            FindWindowExW(installation.dialog, nullptr, L"SHBrowseForFolder ShellNameSpace Control", nullptr);
+        tree = nameSpace != nullptr ? GetDlgItem(nameSpace, kNameSpaceTreeId) : nullptr;
+    }
+    // A tree of another thread would be sent pointers into this one's stack.
+    if (!IsOwnedByThisThread(tree) || !HasClass(tree, L"SysTreeView32"))
+        return nullptr;
+    return tree;
+}
+
+void BeginWalk(const Installation& installation) {
+    current.begun = true;
+    current.ended = false;
+    current.installation = installation;
+    cvlib::BeginTreeWalk(current.walk, FindTree(installation), installation.carrier);
+}
+
+void Reply(UINT message) {
+    PostThreadMessageW(GetWindowThreadProcessId(current.installation.carrier, nullptr), message, 0, 0);
 }
 
 void Act(DialogType type) {
-    if (firstCall) {
-        cvlib::BeginTreeWalk(walk, FindTree(type), sharedCarrier);
-        firstCall = false;
+    Installation installation;
+    if (!ReadInstallation(installation))
+        return;
+    const bool walking = current.begun && current.installation.number == installation.number;
+    if (walking && current.ended)
+        return;
+    if (walking)
+        installation = current.installation;
+    if (installation.type != type || !IsOwnedByThisThread(installation.dialog))
+        return;
+    if (!walking)
+        BeginWalk(installation);
+    cvlib::WalkStep step = cvlib::WalkStep::NotReached;
+    // A tree that has gone since the walk began is not followed to whatever
+    // window reuses its handle.
+    if (current.walk.tree == nullptr || IsOwnedByThisThread(current.walk.tree))
+        step = cvlib::ContinueTreeWalk(current.walk);
+    if (step == cvlib::WalkStep::NotYet) {
+        Reply(cvlib::kWalkNotYet);
+        return;
     }
-    const DWORD controllerThread = GetWindowThreadProcessId(sharedCarrier, nullptr);
-    if (cvlib::ContinueTreeWalk(walk) == cvlib::WalkStep::Finished) {
-        PostThreadMessageW(controllerThread, kWalkFinished, 0, 0);
-        walkDone = true;
-    } else {
-        PostThreadMessageW(controllerThread, kWalkNotYet, 0, 0);
-    }
+    current.ended = true;
+    Reply(step == cvlib::WalkStep::Finished ? cvlib::kWalkFinished : cvlib::kWalkNotReached);
 }
 
-// Not armed before the controller has stored the hook's handle; done once
-// the walk of the current installation has finished.
-bool ShouldAct() {
-    if (sharedHook == nullptr)
-        return false;
-    RearmForNewInstallation();
-    return !walkDone;
+void ActOnce(int code, DialogType type) {
+    if (code != HC_ACTION)
+        return;
+    if (InterlockedCompareExchange(&acting, 1, 0) != 0)
+        return;
+    Act(type);
+    InterlockedExchange(&acting, 0);
 }
 
 LRESULT CALLBACK ClassicTreeHookProc(int code, WPARAM wParam, LPARAM lParam) {
-    if (ShouldAct())
-        Act(OldFolderBrowser);
+    ActOnce(code, OldFolderBrowser);
     return CallNextHookEx(sharedHook, code, wParam, lParam);
 }
 
 LRESULT CALLBACK NameSpaceTreeHookProc(int code, WPARAM wParam, LPARAM lParam) {
     const MSG* message = reinterpret_cast<const MSG*>(lParam);
-    if (message->message == WM_NULL && ShouldAct())
-        Act(NewFolderBrowser);
+    if (message->message == WM_NULL)
+        ActOnce(code, NewFolderBrowser);
     return CallNextHookEx(sharedHook, code, wParam, lParam);
 }
 
 } // namespace
 
 extern "C" BOOL WINAPI DllEntry(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
+    if (reason == DLL_PROCESS_ATTACH)
         moduleHandle = instance;
-        walkDone = false;
-        firstCall = true;
-        installationSetUp = sharedInstallation;
-    }
     return TRUE;
 }
 
 CVLIB_API HHOOK CVLib_SetFolderDialog(HWND dialog, HWND carrier, DialogType type) {
-    sharedDialog = dialog;
-    sharedCarrier = carrier;
     HOOKPROC procedure;
     if (type == OldFolderBrowser)
         procedure = ClassicTreeHookProc;
@@ -113,10 +199,13 @@ CVLIB_API HHOOK CVLib_SetFolderDialog(HWND dialog, HWND carrier, DialogType type
     const DWORD dialogThread = GetWindowThreadProcessId(dialog, nullptr);
     if (dialogThread == 0)
         return nullptr;
-    // Disarm until the new hook's handle is in place, and mark a new walk.
-    sharedHook = nullptr;
-    ++sharedInstallation;
-    sharedHook = SetWindowsHookExW(WH_GETMESSAGE, procedure, moduleHandle, dialogThread);
+    InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&sharedHook), nullptr);
+    InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&sharedDialog), dialog);
+    InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&sharedCarrier), carrier);
+    InterlockedExchange(&sharedType, type);
+    InterlockedIncrement(reinterpret_cast<LONG volatile*>(&sharedInstallation));
+    const HHOOK installed = SetWindowsHookExW(WH_GETMESSAGE, procedure, moduleHandle, dialogThread);
+    InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&sharedHook), installed);
     PostMessageW(dialog, WM_NULL, 0, 0);
-    return sharedHook;
+    return installed;
 }

@@ -10,9 +10,21 @@
 #define CVLIB_API __declspec(dllimport)
 #endif
 
+namespace cvlib {
+
+// The hook's replies, posted as thread messages (no window, wParam and lParam
+// 0) to the thread that owns the carrier window. One installation gets any
+// number of not-yet replies and at most one finished or not-reached reply.
+constexpr UINT kWalkFinished = WM_APP;       // the whole path reached, its last item selected
+constexpr UINT kWalkNotYet = WM_APP + 1;     // an expanded folder shows no children yet; nudge with WM_NULL
+constexpr UINT kWalkNotReached = WM_APP + 2; // the walk ended before the path's last component
+
+} // namespace cvlib
+
 // Installs the folder-selection hook in the thread of a browse-for-folder
 // dialog (type OldFolderBrowser or NewFolderBrowser) and nudges the dialog.
-// The hook reads the target display path from the carrier window's title and
-// replies to the carrier's thread with WM_APP (walk finished) or WM_APP + 1
-// (waiting for a folder's children). The caller removes the hook.
+// The hook reads the target display path from the carrier window's title,
+// walks the dialog's tree view if the dialog and the tree belong to the
+// hooked thread, and answers with the replies above. Returns the hook this
+// call installed, or null; the caller removes it.
 CVLIB_API HHOOK CVLib_SetFolderDialog(HWND dialog, HWND carrier, DialogType type);

@@ -70,7 +70,11 @@ void BeginTreeWalk(TreeWalk& walk, HWND tree, HWND carrier) {
 
 WalkStep ContinueTreeWalk(TreeWalk& walk) {
     wchar_t text[kItemTextCapacity];
-    while (walk.current != nullptr) {
+    for (int visited = 0; walk.current != nullptr; ++visited) {
+        if (visited == kItemsPerCall) {
+            walk.current = nullptr;
+            break;
+        }
         const wchar_t* end = nullptr;
         if (ReadItemText(walk.tree, walk.current, text))
             end = MatchPathComponent(walk.remaining, text);
@@ -90,7 +94,7 @@ WalkStep ContinueTreeWalk(TreeWalk& walk) {
         walk.current = child;
         walk.remaining = end + 1;
     }
-    return WalkStep::Finished;
+    return WalkStep::NotReached;
 }
 
 } // namespace cvlib

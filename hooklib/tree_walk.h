@@ -11,8 +11,15 @@ namespace cvlib {
 constexpr int kPathCapacity = 2048;
 constexpr int kItemTextCapacity = 1024;
 constexpr int kRetryBudget = 50;
+// Items one call of ContinueTreeWalk looks at before it gives up: a tree
+// whose sibling chain never ends must not hold the dialog's thread.
+constexpr int kItemsPerCall = 65536;
 
-enum class WalkStep { Finished, NotYet };
+// Finished: the whole path matched and its last item is selected. NotYet: an
+// expanded item shows no child yet; call again later. NotReached: the walk
+// ended before the last component (no tree or root, no matching sibling, the
+// retry budget spent, the item bound reached); later calls say so again.
+enum class WalkStep { Finished, NotYet, NotReached };
 
 struct TreeWalk {
     wchar_t path[kPathCapacity];
@@ -30,7 +37,8 @@ const wchar_t* MatchPathComponent(const wchar_t* remaining, const wchar_t* text)
 // child of the tree's root item.
 void BeginTreeWalk(TreeWalk& walk, HWND tree, HWND carrier);
 
-// Selects and expands matching items as far as the tree allows.
+// Selects and expands matching items as far as the tree allows, looking at
+// no more than kItemsPerCall items.
 WalkStep ContinueTreeWalk(TreeWalk& walk);
 
 } // namespace cvlib

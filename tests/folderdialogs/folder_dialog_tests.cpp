@@ -92,20 +92,41 @@ TEST(SystemFolderDialog, DisplayPathLongerThanTheHookReadsEndsWithMinusOne) {
     EXPECT_EQ(host.Lines(L"SELECTED").size(), before);
 }
 
-TEST(SystemFolderDialog, FileTargetSelectsTheFileOnlyWhereTheTreeShowsFiles) {
+// A target the tree does not show is not reached: a file where the tree shows
+// folders only (the walk stops at the deepest level the tree has, which may
+// stay selected), or a folder outside the tree's root.
+TEST(SystemFolderDialog, TargetTheTreeDoesNotShowEndsWithMinusOne) {
     test::TempFolder folder;
     const std::wstring holder = folder.MakeFolder(L"holder");
     const std::wstring file = folder.MakeFile(L"holder\\notes.txt");
     {
         HostDialog host({L"browse"});
-        EXPECT_EQ(RunCorvane({file}), 0);
-        EXPECT_TRUE(SelectionBecomes(host, holder)) << "the walk stops at the deepest level the tree has";
-        test::PumpMessages(200);
-        EXPECT_EQ(LastSelected(host), holder);
+        EXPECT_EQ(RunCorvane({file}), -1);
+        EXPECT_TRUE(SelectionBecomes(host, holder)) << "last selection: " << test::ToUtf8(LastSelected(host));
     }
-    HostDialog host({L"browse", L"--files"});
-    EXPECT_EQ(RunCorvane({file}), 0);
-    EXPECT_TRUE(SelectionBecomes(host, file)) << "last selection: " << test::ToUtf8(LastSelected(host));
+    {
+        HostDialog host({L"browse", L"--files"});
+        EXPECT_EQ(RunCorvane({file}), 0);
+        EXPECT_TRUE(SelectionBecomes(host, file)) << "last selection: " << test::ToUtf8(LastSelected(host));
+    }
+    const std::wstring inside = folder.MakeFolder(L"inside");
+    HostDialog host({L"browse", L"--root-dir", inside});
+    EXPECT_EQ(RunCorvane({holder}), -1);
+    EXPECT_TRUE(host.StillOpen());
+}
+
+// A dialog whose thread retrieves no messages through the whole wait has not
+// been driven. Once it answers again, a run drives it.
+TEST(SystemFolderDialog, DialogThreadBusyThroughTheWaitEndsWithMinusOne) {
+    test::TempFolder folder;
+    const std::wstring target = folder.MakeFolder(L"target");
+    // Longer than a run takes to start, find the dialog and wait for the hook.
+    HostDialog host({L"browse", L"--busy-after-ready", L"5000"});
+    ASSERT_TRUE(host.WaitFor(L"BUSY"));
+    EXPECT_EQ(RunCorvane({target}), -1);
+    ASSERT_TRUE(host.WaitFor(L"IDLE"));
+    EXPECT_EQ(RunCorvane({target}), 0);
+    EXPECT_TRUE(SelectionBecomes(host, target)) << "last selection: " << test::ToUtf8(LastSelected(host));
 }
 
 TEST(NameSpaceStandIn, WalkReachesTheTargetAndTheDialogReturnsIt) {

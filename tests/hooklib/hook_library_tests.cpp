@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "hooklib/CorvaneLib.h"
@@ -16,9 +17,6 @@
 namespace {
 
 namespace test = corvane::test;
-
-constexpr UINT kWalkFinished = WM_APP;
-constexpr UINT kWalkNotYet = WM_APP + 1;
 
 HTREEITEM AddItem(HWND tree, HTREEITEM parent, const wchar_t* text) {
     TVINSERTSTRUCTW insert{};
@@ -42,35 +40,81 @@ HWND CreateFolderDialogTree(HWND dialog, DialogType type) {
     return test::CreateChild(nameSpace, WC_TREEVIEWW, 100);
 }
 
+// Waits for the handle while answering messages sent to this thread: the
+// hook reads the carrier's title, which this thread owns, by a sent message.
+bool WaitAnsweringSentMessages(HANDLE handle, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs)
+            return false;
+        const DWORD woken = MsgWaitForMultipleObjects(1, &handle, FALSE, timeoutMs - elapsed, QS_SENDMESSAGE);
+        if (woken == WAIT_OBJECT_0)
+            return true;
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 // A folder dialog owned by its own thread, which retrieves messages until the
-// object goes.
+// object goes. The tree has a root item "Desktop"; prepare runs in the thread
+// once the tree exists.
 class DialogThread {
 public:
-    explicit DialogThread(DialogType type) {
-        std::atomic<bool> ready{false};
-        thread_ = std::thread([&] {
+    explicit DialogThread(DialogType type, const std::function<void(HWND tree, HTREEITEM root)>& prepare = {})
+        : mark_(CreateEventW(nullptr, FALSE, FALSE, nullptr)), release_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+        thread_ = std::thread([this, type, prepare] {
             test::OwnedWindow dialog = test::CreateTopLevel(L"#32770");
             dialog_ = dialog.get();
             tree_ = CreateFolderDialogTree(dialog_, type);
             root_ = AddItem(tree_, TVI_ROOT, L"Desktop");
+            if (prepare)
+                prepare(tree_, root_);
             threadId_ = GetCurrentThreadId();
-            ready = true;
+            SetEvent(mark_);
             MSG message;
-            while (GetMessageW(&message, nullptr, 0, 0) > 0)
-                DispatchMessageW(&message);
+            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+                if (message.hwnd == nullptr && message.message == kMark) {
+                    SetEvent(mark_);
+                } else if (message.hwnd == nullptr && message.message == kHold) {
+                    SetEvent(mark_);
+                    WaitAnsweringSentMessages(release_, INFINITE);
+                } else {
+                    DispatchMessageW(&message);
+                }
+            }
         });
-        while (!ready)
-            Sleep(5);
+        WaitForSingleObject(mark_, INFINITE);
     }
     ~DialogThread() {
+        SetEvent(release_);
         PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
         thread_.join();
+        CloseHandle(mark_);
+        CloseHandle(release_);
     }
     HWND dialog() const { return dialog_; }
     HWND tree() const { return tree_; }
     HTREEITEM root() const { return root_; }
 
+    // True once the thread has retrieved every message posted to it before
+    // (so the hook has seen them all).
+    bool Drain() const { return PostAndWaitForMark(kMark); }
+    // Keeps the thread from retrieving posted messages until Release; sent
+    // messages are still answered.
+    bool Hold() const { return PostAndWaitForMark(kHold); }
+    void Release() const { SetEvent(release_); }
+
 private:
+    static constexpr UINT kMark = WM_APP + 40;
+    static constexpr UINT kHold = WM_APP + 41;
+
+    bool PostAndWaitForMark(UINT message) const {
+        return PostThreadMessageW(threadId_, message, 0, 0) && WaitAnsweringSentMessages(mark_, 10000);
+    }
+
+    HANDLE mark_;
+    HANDLE release_;
     std::thread thread_;
     HWND dialog_ = nullptr;
     HWND tree_ = nullptr;
@@ -81,25 +125,48 @@ private:
 struct Replies {
     int finished = 0;
     int notYet = 0;
+    int notReached = 0;
+    int total() const { return finished + notYet + notReached; }
 };
 
-// Collects the hook's replies that reach this thread within the given time.
-Replies CollectReplies(DWORD milliseconds) {
-    Replies replies;
+// Adds the hook's replies (thread messages) in this thread's queue, waiting up
+// to timeoutMs until there are enough.
+void TakeReplies(Replies& replies, const std::function<bool(const Replies&)>& enough = {}, DWORD timeoutMs = 0) {
     const DWORD start = GetTickCount();
-    do {
+    for (;;) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == kWalkFinished)
-                ++replies.finished;
-            else if (message.message == kWalkNotYet)
-                ++replies.notYet;
-            else
+            if (message.hwnd != nullptr)
                 DispatchMessageW(&message);
+            replies.finished += message.hwnd == nullptr && message.message == cvlib::kWalkFinished;
+            replies.notYet += message.hwnd == nullptr && message.message == cvlib::kWalkNotYet;
+            replies.notReached += message.hwnd == nullptr && message.message == cvlib::kWalkNotReached;
         }
-        Sleep(10);
-    } while (GetTickCount() - start < milliseconds);
+        const DWORD elapsed = GetTickCount() - start;
+        if ((enough && enough(replies)) || elapsed >= timeoutMs)
+            return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
+    }
+}
+
+Replies AwaitReplies(const std::function<bool(const Replies&)>& enough) {
+    Replies replies;
+    TakeReplies(replies, enough, 10000);
     return replies;
+}
+
+// Waits for count replies, then takes whatever else the messages that the
+// dialog's thread has retrieved until then bring.
+Replies AwaitExactly(const DialogThread& dialog, int count) {
+    Replies replies;
+    TakeReplies(replies, [count](const Replies& r) { return r.total() >= count; }, 10000);
+    EXPECT_TRUE(dialog.Drain()) << "the dialog's thread does not retrieve its messages";
+    TakeReplies(replies);
+    return replies;
+}
+
+Replies RepliesSoFar(const DialogThread& dialog) {
+    return AwaitExactly(dialog, 0);
 }
 
 // One installation: carrier titled with the path, hook removed at the end.
@@ -120,6 +187,10 @@ private:
     test::OwnedWindow carrier_;
     HHOOK hook_;
 };
+
+const char* StyleName(DialogType type) {
+    return type == OldFolderBrowser ? "old style" : "new style";
+}
 
 TEST(HookLibrary, OtherTypesAndVanishedDialogsInstallNothing) {
     test::OwnedWindow dialog = test::CreateTopLevel(L"#32770");
@@ -146,29 +217,29 @@ TEST(HookLibrary, NewStyleHookAdvancesOnlyOnWmNull) {
 
     Installation installation(dialog, NewFolderBrowser, L"Alpha\\Slow\\Leaf");
     ASSERT_NE(installation.hook(), nullptr);
-    Replies replies = CollectReplies(300);
+    Replies replies = AwaitExactly(dialog, 1);
     EXPECT_EQ(replies.notYet, 1) << "the export's own WM_NULL starts the walk";
-    EXPECT_EQ(replies.finished, 0);
+    EXPECT_EQ(replies.total(), 1);
     EXPECT_EQ(SelectedItem(dialog.tree()), slow);
 
     for (UINT other : {UINT{WM_USER}, UINT{WM_TIMER}, UINT{WM_APP + 7}})
         PostMessageW(dialog.dialog(), other, 0, 0);
-    replies = CollectReplies(300);
-    EXPECT_EQ(replies.notYet + replies.finished, 0) << "messages other than WM_NULL change nothing";
+    EXPECT_EQ(RepliesSoFar(dialog).total(), 0) << "messages other than WM_NULL change nothing";
 
     PostMessageW(dialog.dialog(), WM_NULL, 0, 0);
-    EXPECT_EQ(CollectReplies(300).notYet, 1);
+    replies = AwaitExactly(dialog, 1);
+    EXPECT_EQ(replies.notYet, 1);
+    EXPECT_EQ(replies.total(), 1);
 
     const HTREEITEM leaf = AddItem(dialog.tree(), slow, L"Leaf");
     PostMessageW(dialog.dialog(), WM_NULL, 0, 0);
-    replies = CollectReplies(300);
+    replies = AwaitExactly(dialog, 1);
     EXPECT_EQ(replies.finished, 1);
-    EXPECT_EQ(replies.notYet, 0);
+    EXPECT_EQ(replies.total(), 1);
     EXPECT_EQ(SelectedItem(dialog.tree()), leaf);
 
     PostMessageW(dialog.dialog(), WM_NULL, 0, 0);
-    replies = CollectReplies(200);
-    EXPECT_EQ(replies.notYet + replies.finished, 0) << "after finishing the hook only passes calls on";
+    EXPECT_EQ(RepliesSoFar(dialog).total(), 0) << "after finishing the hook only passes calls on";
 }
 
 TEST(HookLibrary, OldStyleHookAdvancesOnEveryRetrievedMessage) {
@@ -178,38 +249,169 @@ TEST(HookLibrary, OldStyleHookAdvancesOnEveryRetrievedMessage) {
 
     Installation installation(dialog, OldFolderBrowser, L"Alpha\\Slow\\Leaf");
     ASSERT_NE(installation.hook(), nullptr);
-    const Replies first = CollectReplies(300);
-    EXPECT_GE(first.notYet, 1);
+    EXPECT_GE(AwaitReplies([](const Replies& r) { return r.notYet >= 1; }).notYet, 1);
     EXPECT_EQ(SelectedItem(dialog.tree()), slow);
 
     PostMessageW(dialog.dialog(), WM_USER, 0, 0);
-    EXPECT_GE(CollectReplies(300).notYet, 1) << "any retrieved message is another attempt";
+    EXPECT_GE(RepliesSoFar(dialog).notYet, 1) << "any retrieved message is another attempt";
 
     const HTREEITEM leaf = AddItem(dialog.tree(), slow, L"Leaf");
     PostMessageW(dialog.dialog(), WM_USER, 0, 0);
-    EXPECT_EQ(CollectReplies(300).finished, 1);
+    const Replies replies = AwaitReplies([](const Replies& r) { return r.finished >= 1; });
+    EXPECT_EQ(replies.finished, 1);
+    EXPECT_EQ(replies.notReached, 0);
     EXPECT_EQ(SelectedItem(dialog.tree()), leaf);
+    EXPECT_EQ(RepliesSoFar(dialog).total(), 0) << "after finishing the hook only passes calls on";
 }
 
 // A dialog process keeps the library mapped after the first run's hook is
-// gone; the next run with another path must walk again.
+// gone; the next run with another path must walk again, and a path the tree
+// does not have is reported as not reached.
 TEST(HookLibrary, EachInstallationStartsAFreshWalk) {
     for (DialogType type : {OldFolderBrowser, NewFolderBrowser}) {
-        SCOPED_TRACE(type == OldFolderBrowser ? "old style" : "new style");
+        SCOPED_TRACE(StyleName(type));
         DialogThread dialog(type);
         const HTREEITEM alpha = AddItem(dialog.tree(), dialog.root(), L"Alpha");
         const HTREEITEM first = AddItem(dialog.tree(), alpha, L"First");
         const HTREEITEM second = AddItem(dialog.tree(), alpha, L"Second");
         {
             Installation installation(dialog, type, L"Alpha\\First");
-            EXPECT_EQ(CollectReplies(300).finished, 1);
+            const Replies replies = AwaitExactly(dialog, 1);
+            EXPECT_EQ(replies.finished, 1);
+            EXPECT_EQ(replies.total(), 1);
             EXPECT_EQ(SelectedItem(dialog.tree()), first);
         }
         {
             Installation installation(dialog, type, L"Alpha\\Second");
-            EXPECT_EQ(CollectReplies(300).finished, 1);
+            const Replies replies = AwaitExactly(dialog, 1);
+            EXPECT_EQ(replies.finished, 1);
+            EXPECT_EQ(replies.total(), 1);
             EXPECT_EQ(SelectedItem(dialog.tree()), second);
         }
+        {
+            Installation installation(dialog, type, L"Alpha\\Third");
+            const Replies replies = AwaitExactly(dialog, 1);
+            EXPECT_EQ(replies.notReached, 1);
+            EXPECT_EQ(replies.total(), 1);
+            EXPECT_EQ(SelectedItem(dialog.tree()), alpha) << "the deepest level reached stays selected";
+        }
+    }
+}
+
+// Gives the tree another window procedure, which passes what it does not
+// handle on with CallTreeProcedure. (Wine's comctl32 subclassing looks up a
+// window property on every message, far too slow for a walk's 65,536 items.)
+void SubclassTree(HWND tree, WNDPROC procedure) {
+    SetWindowLongPtrW(tree, GWLP_USERDATA, GetWindowLongPtrW(tree, GWLP_WNDPROC));
+    SetWindowLongPtrW(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
+}
+
+LRESULT CallTreeProcedure(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallWindowProcW(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(tree, GWLP_USERDATA)), tree, message, wParam,
+                           lParam);
+}
+
+// A tree whose "next sibling" answer never runs out (here: every item is its
+// own next sibling) must not keep the dialog's thread inside the hook.
+LRESULT CALLBACK EndlessSiblings(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == TVM_GETNEXTITEM && wParam == TVGN_NEXT)
+        return lParam;
+    return CallTreeProcedure(tree, message, wParam, lParam);
+}
+
+TEST(HookLibrary, EndlessSiblingChainEndsTheWalkAndTheDialogStillAnswers) {
+    for (DialogType type : {OldFolderBrowser, NewFolderBrowser}) {
+        SCOPED_TRACE(StyleName(type));
+        DialogThread dialog(type, [](HWND tree, HTREEITEM root) {
+            AddItem(tree, root, L"Alpha");
+            SubclassTree(tree, EndlessSiblings);
+        });
+        Installation installation(dialog, type, L"Omega");
+        const Replies replies = AwaitExactly(dialog, 1);
+        EXPECT_EQ(replies.notReached, 1);
+        EXPECT_EQ(replies.total(), 1);
+        DWORD_PTR result = 0;
+        EXPECT_NE(SendMessageTimeoutW(dialog.dialog(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result), 0)
+            << "the dialog's thread no longer answers";
+        EXPECT_EQ(SelectedItem(dialog.tree()), nullptr);
+    }
+}
+
+// Selecting and expanding run the dialog's own code, which may pump messages:
+// here every selection posts a WM_NULL and retrieves it, so the hook is
+// called inside its own acting call.
+LRESULT CALLBACK PumpingOnSelect(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
+    static bool pumping = false;
+    if (message == TVM_SELECTITEM && !pumping) {
+        pumping = true;
+        PostMessageW(GetAncestor(tree, GA_ROOT), WM_NULL, 0, 0);
+        MSG retrieved;
+        while (PeekMessageW(&retrieved, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&retrieved);
+        pumping = false;
+    }
+    return CallTreeProcedure(tree, message, wParam, lParam);
+}
+
+TEST(HookLibrary, CallsFromInsideAnActingCallPassOn) {
+    for (DialogType type : {OldFolderBrowser, NewFolderBrowser}) {
+        SCOPED_TRACE(StyleName(type));
+        HTREEITEM alpha = nullptr;
+        HTREEITEM beta = nullptr;
+        DialogThread dialog(type, [&](HWND tree, HTREEITEM root) {
+            alpha = AddItem(tree, root, L"Alpha");
+            AddItem(tree, alpha, L"Other");
+            beta = AddItem(tree, alpha, L"Beta");
+            SubclassTree(tree, PumpingOnSelect);
+        });
+        Installation installation(dialog, type, L"Alpha\\Beta");
+        const Replies replies = AwaitExactly(dialog, 1);
+        EXPECT_EQ(replies.finished, 1);
+        EXPECT_EQ(replies.total(), 1) << "one installation, one reply";
+        EXPECT_EQ(SelectedItem(dialog.tree()), beta);
+    }
+}
+
+// Tree-view messages that a tree received from another thread.
+std::atomic<int> foreignTreeMessages{0};
+
+LRESULT CALLBACK CountingForeignTreeMessages(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message >= TV_FIRST && message < TV_FIRST + 0x100 && InSendMessage())
+        ++foreignTreeMessages;
+    return CallTreeProcedure(tree, message, wParam, lParam);
+}
+
+// Two runs overlap: a hook still installed in one dialog's thread sees the
+// other run's installation. It must leave the other thread's dialog alone.
+TEST(HookLibrary, HookLeavesDialogsOfOtherThreadsAlone) {
+    for (DialogType type : {OldFolderBrowser, NewFolderBrowser}) {
+        SCOPED_TRACE(StyleName(type));
+        foreignTreeMessages = 0;
+        auto prepare = [](HWND tree, HTREEITEM root) {
+            const HTREEITEM alpha = AddItem(tree, root, L"Alpha");
+            AddItem(tree, alpha, L"First");
+            AddItem(tree, alpha, L"Second");
+            SubclassTree(tree, CountingForeignTreeMessages);
+        };
+        DialogThread first(type, prepare);
+        DialogThread second(type, prepare);
+
+        Installation one(first, type, L"Alpha\\First");
+        EXPECT_EQ(AwaitExactly(first, 1).finished, 1);
+        // The second run installs while its dialog's thread is held, so that
+        // the first dialog's thread, with its hook still in place, sees the
+        // new installation first.
+        ASSERT_TRUE(second.Hold());
+        Installation two(second, type, L"Alpha\\Second");
+        for (UINT message : {UINT{WM_NULL}, UINT{WM_USER}, UINT{WM_NULL}})
+            PostMessageW(first.dialog(), message, 0, 0);
+        EXPECT_EQ(RepliesSoFar(first).total(), 0) << "the first dialog's hook acted on the second installation";
+        second.Release();
+        const Replies replies = AwaitExactly(second, 1);
+        EXPECT_EQ(replies.finished, 1);
+        EXPECT_EQ(replies.total(), 1);
+
+        EXPECT_EQ(foreignTreeMessages.load(), 0) << "a tree received messages from the other dialog's thread";
     }
 }
 

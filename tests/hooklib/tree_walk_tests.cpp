@@ -67,8 +67,8 @@ public:
         cvlib::BeginTreeWalk(state_, tree, carrier_.get());
     }
     cvlib::WalkStep Step() { return cvlib::ContinueTreeWalk(state_); }
-    // Continues until finished; returns the number of not-yet answers given.
-    int StepsUntilFinished(int limit = 200) {
+    // Continues while the walk answers not yet; returns how often it did.
+    int NotYetAnswersBeforeEnd(int limit = 200) {
         int notYet = 0;
         while (notYet < limit && Step() == cvlib::WalkStep::NotYet)
             ++notYet;
@@ -115,11 +115,12 @@ TEST(TreeWalk, ComponentsMatchOnlyExactly) {
         SCOPED_TRACE(c.why);
         SendMessageW(tree.window(), TVM_SELECTITEM, TVGN_CARET, 0);
         Walk walk(tree.window(), c.path);
-        EXPECT_EQ(walk.Step(), cvlib::WalkStep::Finished);
+        EXPECT_EQ(walk.Step(), cvlib::WalkStep::NotReached);
         EXPECT_EQ(tree.Selected(), alpha) << "the deepest matched level stays selected";
     }
 }
 
+// The empty component after a trailing backslash names no folder.
 TEST(TreeWalk, TrailingBackslashEndsAtLastComponentExpanded) {
     ItemTree tree;
     const HTREEITEM alpha = tree.Add(tree.root(), L"Alpha");
@@ -127,14 +128,15 @@ TEST(TreeWalk, TrailingBackslashEndsAtLastComponentExpanded) {
     tree.Add(beta, L"Child");
     {
         Walk walk(tree.window(), L"Alpha\\Beta\\");
-        EXPECT_EQ(walk.Step(), cvlib::WalkStep::Finished);
+        EXPECT_EQ(walk.Step(), cvlib::WalkStep::NotReached);
         EXPECT_EQ(tree.Selected(), beta);
         EXPECT_TRUE(tree.Expanded(beta));
     }
     // Below a last item without children the retry rule comes first.
     const HTREEITEM leaf = tree.Add(alpha, L"Leaf");
     Walk walk(tree.window(), L"Alpha\\Leaf\\");
-    EXPECT_EQ(walk.StepsUntilFinished(), cvlib::kRetryBudget);
+    EXPECT_EQ(walk.NotYetAnswersBeforeEnd(), cvlib::kRetryBudget);
+    EXPECT_EQ(walk.Step(), cvlib::WalkStep::NotReached);
     EXPECT_EQ(tree.Selected(), leaf);
 }
 
@@ -161,11 +163,11 @@ TEST(TreeWalk, TwoSlowLevelsShareOneRetryBudget) {
     const HTREEITEM second = tree.Add(first, L"Second");
 
     // Second never shows children: what the first level left over is spent.
-    EXPECT_EQ(walk.StepsUntilFinished(), cvlib::kRetryBudget - 30);
+    EXPECT_EQ(walk.NotYetAnswersBeforeEnd(), cvlib::kRetryBudget - 30);
     EXPECT_EQ(tree.Selected(), second);
     // Children that come after the walk gave up change nothing.
     tree.Add(second, L"Leaf");
-    EXPECT_EQ(walk.Step(), cvlib::WalkStep::Finished);
+    EXPECT_EQ(walk.Step(), cvlib::WalkStep::NotReached);
     EXPECT_EQ(tree.Selected(), second);
 }
 
@@ -174,7 +176,7 @@ TEST(TreeWalk, EmptyTitleMatchesOnlyAnItemWithEmptyText) {
     tree.AddChain(tree.root(), {L"Alpha", L""});
     {
         Walk walk(tree.window(), L"");
-        EXPECT_EQ(walk.Step(), cvlib::WalkStep::Finished);
+        EXPECT_EQ(walk.Step(), cvlib::WalkStep::NotReached);
         EXPECT_EQ(tree.Selected(), nullptr);
     }
     const HTREEITEM blank = tree.Add(tree.root(), L"");
@@ -187,19 +189,19 @@ TEST(TreeWalk, RootItemIsNeverCompared) {
     ItemTree tree;
     tree.Add(tree.root(), L"Alpha");
     Walk walk(tree.window(), L"Desktop\\Alpha");
-    EXPECT_EQ(walk.Step(), cvlib::WalkStep::Finished);
+    EXPECT_EQ(walk.Step(), cvlib::WalkStep::NotReached);
     EXPECT_EQ(tree.Selected(), nullptr);
 }
 
-TEST(TreeWalk, NoTreeOrEmptyTreeFinishesAtOnce) {
+TEST(TreeWalk, NoTreeOrEmptyTreeEndsAtOnce) {
     {
         Walk walk(nullptr, L"Alpha");
-        EXPECT_EQ(walk.Step(), cvlib::WalkStep::Finished);
+        EXPECT_EQ(walk.Step(), cvlib::WalkStep::NotReached);
     }
     test::OwnedWindow top = test::CreateTopLevel(L"CorvaneTreeWalkTest");
     const HWND empty = test::CreateChild(top.get(), WC_TREEVIEWW, 14145);
     Walk walk(empty, L"Alpha");
-    EXPECT_EQ(walk.Step(), cvlib::WalkStep::Finished);
+    EXPECT_EQ(walk.Step(), cvlib::WalkStep::NotReached);
 }
 
 TEST(TreeWalk, ItemTextThatMayBeCutNeverMatches) {
@@ -214,7 +216,7 @@ TEST(TreeWalk, ItemTextThatMayBeCutNeverMatches) {
     for (const std::wstring* name : {&longName, &cutName}) {
         SendMessageW(tree.window(), TVM_SELECTITEM, TVGN_CARET, 0);
         Walk walk(tree.window(), L"Alpha\\" + *name);
-        EXPECT_EQ(walk.Step(), cvlib::WalkStep::Finished);
+        EXPECT_EQ(walk.Step(), cvlib::WalkStep::NotReached);
         EXPECT_EQ(tree.Selected(), alpha) << "component of " << name->size() << " units";
     }
     Walk walk(tree.window(), L"Alpha\\" + fittingName);

@@ -96,7 +96,13 @@ int RunBrowseDialog(const Options& options) {
     if (options.Has(L"files"))
         request.ulFlags = (request.ulFlags & ~BIF_RETURNONLYFSDIRS) | BIF_BROWSEINCLUDEFILES;
     request.lpfn = BrowseCallback;
+    // --root-dir D: the tree shows D and what lies below it, nothing else.
+    PIDLIST_ABSOLUTE root = nullptr;
+    if (options.Has(L"root-dir") && FAILED(SHParseDisplayName(options.Get(L"root-dir").c_str(), nullptr, &root, 0, nullptr)))
+        return 1;
+    request.pidlRoot = root;
     PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&request);
+    CoTaskMemFree(root);
     if (chosen != nullptr) {
         Report(L"RESULT", PathOf(chosen));
         CoTaskMemFree(chosen);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <windows.h>
+
+namespace corvane {
+
+// The machine this build's code runs as: a hook library of this build can
+// enter only a process of the same machine.
+#if defined(_M_ARM64) || defined(__aarch64__)
+constexpr USHORT kOwnMachine = IMAGE_FILE_MACHINE_ARM64;
+#elif defined(_WIN64)
+constexpr USHORT kOwnMachine = IMAGE_FILE_MACHINE_AMD64;
+#else
+constexpr USHORT kOwnMachine = IMAGE_FILE_MACHINE_I386;
+#endif
+
+enum class FolderDialogRoute {
+    DriveHere, // same machine: this build's hook library can enter it
+    HandOver,  // a 32-bit process seen from the x64 build: the x86 build drives it
+    Refuse,    // another machine, or one that cannot be told
+};
+
+// What to do with a folder dialog whose process runs as dialogMachine
+// (IMAGE_FILE_MACHINE_UNKNOWN when it could not be told).
+FolderDialogRoute RouteForMachines(USHORT dialogMachine, USHORT ownMachine);
+
+// The machine a process's code runs as, or IMAGE_FILE_MACHINE_UNKNOWN when it
+// cannot be told. The handle needs PROCESS_QUERY_LIMITED_INFORMATION.
+USHORT ProcessMachine(HANDLE process);
+
+// The route for the dialog's process; Refuse when the process cannot be opened.
+FolderDialogRoute RouteForDialog(HWND dialog);
+
+} // namespace corvane
