@@ -174,8 +174,8 @@ TEST(HookInForeignProcess, CarrierTitleLongerThanTheHookReads) {
     bool finished = false;
     for (int pass = 0; pass < 200 && !finished; ++pass) {
         MSG message;
-        while (PeekMessageW(&message, nullptr, WM_APP, WM_APP + 1, PM_REMOVE))
-            finished = finished || message.message == WM_APP;
+        while (PeekMessageW(&message, nullptr, cvlib::kWalkFinished, cvlib::kWalkNotReached, PM_REMOVE))
+            finished = finished || message.message != cvlib::kWalkNotYet;
         if (!finished) {
             PostMessageW(host.dialog(), WM_NULL, 0, 0);
             Sleep(25);
