@@ -16,19 +16,9 @@ namespace test = corvane::test;
 using test::HostDialog;
 using test::RunCorvane;
 
-std::wstring LastSelected(const HostDialog& host) {
-    const std::vector<std::wstring> selected = host.Lines(L"SELECTED");
-    return selected.empty() ? std::wstring() : selected.back();
-}
-
-// The selection arrives in the host's output a moment after the program ends.
-bool SelectionBecomes(const HostDialog& host, const std::wstring& path, DWORD timeoutMs = 5000) {
-    return test::WaitUntil([&] { return LastSelected(host) == path; }, timeoutMs);
-}
-
 void ExpectNavigatedAndReturned(HostDialog& host, const std::wstring& target) {
     ASSERT_EQ(RunCorvane({target}), 0);
-    EXPECT_TRUE(SelectionBecomes(host, target)) << "last selection: " << test::ToUtf8(LastSelected(host));
+    EXPECT_TRUE(host.SelectionBecomes(target));
     EXPECT_EQ(host.ConfirmAndReadResult(), std::optional<std::wstring>(target));
 }
 
@@ -50,11 +40,11 @@ TEST(SystemFolderDialog, SecondRunOnTheSameDialogReachesItsOwnFolder) {
     const std::wstring second = folder.MakeFolder(L"second");
     HostDialog host({L"browse"});
     ASSERT_EQ(RunCorvane({first}), 0);
-    ASSERT_TRUE(SelectionBecomes(host, first));
+    ASSERT_TRUE(host.SelectionBecomes(first));
     ASSERT_EQ(RunCorvane({second}), 0);
-    EXPECT_TRUE(SelectionBecomes(host, second)) << "last selection: " << test::ToUtf8(LastSelected(host));
+    EXPECT_TRUE(host.SelectionBecomes(second));
     ASSERT_EQ(RunCorvane({first}), 0);
-    EXPECT_TRUE(SelectionBecomes(host, first)) << "last selection: " << test::ToUtf8(LastSelected(host));
+    EXPECT_TRUE(host.SelectionBecomes(first));
 }
 
 // The shell names no missing folder, so there is no display path to walk:
@@ -102,12 +92,12 @@ TEST(SystemFolderDialog, TargetTheTreeDoesNotShowEndsWithMinusOne) {
     {
         HostDialog host({L"browse"});
         EXPECT_EQ(RunCorvane({file}), -1);
-        EXPECT_TRUE(SelectionBecomes(host, holder)) << "last selection: " << test::ToUtf8(LastSelected(host));
+        EXPECT_TRUE(host.SelectionBecomes(holder));
     }
     {
         HostDialog host({L"browse", L"--files"});
         EXPECT_EQ(RunCorvane({file}), 0);
-        EXPECT_TRUE(SelectionBecomes(host, file)) << "last selection: " << test::ToUtf8(LastSelected(host));
+        EXPECT_TRUE(host.SelectionBecomes(file));
     }
     const std::wstring inside = folder.MakeFolder(L"inside");
     HostDialog host({L"browse", L"--root-dir", inside});
@@ -126,7 +116,7 @@ TEST(SystemFolderDialog, DialogThreadBusyThroughTheWaitEndsWithMinusOne) {
     EXPECT_EQ(RunCorvane({target}), -1);
     ASSERT_TRUE(host.WaitFor(L"IDLE"));
     EXPECT_EQ(RunCorvane({target}), 0);
-    EXPECT_TRUE(SelectionBecomes(host, target)) << "last selection: " << test::ToUtf8(LastSelected(host));
+    EXPECT_TRUE(host.SelectionBecomes(target));
 }
 
 TEST(NameSpaceStandIn, WalkReachesTheTargetAndTheDialogReturnsIt) {
@@ -143,7 +133,7 @@ TEST(NameSpaceStandIn, LateChildrenAreWaitedForThroughNudges) {
     const std::wstring target = folder.MakeFolder(L"slow\\slower");
     HostDialog host({L"folder-standin", L"--late-children", L"120"});
     ASSERT_EQ(RunCorvane({target}), 0);
-    EXPECT_TRUE(SelectionBecomes(host, target)) << "last selection: " << test::ToUtf8(LastSelected(host));
+    EXPECT_TRUE(host.SelectionBecomes(target));
 }
 
 } // namespace

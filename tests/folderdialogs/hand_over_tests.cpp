@@ -23,15 +23,6 @@ protected:
     }
 };
 
-std::wstring LastSelected(const HostDialog& host) {
-    const std::vector<std::wstring> selected = host.Lines(L"SELECTED");
-    return selected.empty() ? std::wstring() : selected.back();
-}
-
-bool SelectionBecomes(const HostDialog& host, const std::wstring& path) {
-    return test::WaitUntil([&] { return LastSelected(host) == path; }, 10000);
-}
-
 // C:\ and a path with blanks arrive unchanged in the x86 build.
 TEST_F(HandOver, X86BuildDrivesTheDialogOfA32BitProcess) {
     test::TempFolder folder;
@@ -41,7 +32,7 @@ TEST_F(HandOver, X86BuildDrivesTheDialogOfA32BitProcess) {
         HostDialog host({L"browse", style}, k32);
         for (const std::wstring& path : {std::wstring(L"C:\\"), target}) {
             ASSERT_EQ(test::RunCorvane({path}, k64), 0);
-            EXPECT_TRUE(SelectionBecomes(host, path)) << "last selection: " << test::ToUtf8(LastSelected(host));
+            EXPECT_TRUE(host.SelectionBecomes(path));
         }
         EXPECT_EQ(host.ConfirmAndReadResult(), std::optional<std::wstring>(target));
     }

@@ -31,6 +31,18 @@ std::wstring HostDialog::LastFolder() const {
     return folders.empty() ? std::wstring() : folders.back();
 }
 
+std::wstring HostDialog::LastSelected() const {
+    const std::vector<std::wstring> selected = process_.LinesTagged(L"SELECTED");
+    return selected.empty() ? std::wstring() : selected.back();
+}
+
+::testing::AssertionResult HostDialog::SelectionBecomes(const std::wstring& path, DWORD timeoutMs) const {
+    if (WaitUntil([&] { return LastSelected() == path; }, timeoutMs))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "last selection: " << ToUtf8(LastSelected()) << ", expected "
+                                         << ToUtf8(path);
+}
+
 std::optional<std::wstring> HostDialog::ConfirmAndReadResult(DWORD timeoutMs) {
     PostMessageW(dialog_, WM_COMMAND, IDOK, 0);
     return process_.WaitForLine(L"RESULT", timeoutMs);

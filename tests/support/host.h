@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +28,11 @@ public:
     std::vector<std::wstring> Lines(const std::wstring& tag) const { return process_.LinesTagged(tag); }
     // The last FOLDER line so far, or empty.
     std::wstring LastFolder() const;
+    // The last SELECTED line so far (a folder dialog's selection), or empty.
+    std::wstring LastSelected() const;
+    // Waits until the folder dialog reports path as its selection, which
+    // arrives a moment after the program ends; a failure names the last one.
+    ::testing::AssertionResult SelectionBecomes(const std::wstring& path, DWORD timeoutMs = 10000) const;
 
     // Presses OK the way a user would and returns what the dialog ended with.
     std::optional<std::wstring> ConfirmAndReadResult(DWORD timeoutMs = 10000);
