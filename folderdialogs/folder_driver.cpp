@@ -123,10 +123,16 @@ FolderHookSession::FolderHookSession(HWND dialog, const std::wstring& displayPat
 }
 
 FolderHookSession::~FolderHookSession() {
+    RemoveHookAndCarrier();
+}
+
+void FolderHookSession::RemoveHookAndCarrier() noexcept {
     if (hook_ != nullptr)
         UnhookWindowsHookEx(hook_);
+    hook_ = nullptr;
     if (carrier_ != nullptr)
         DestroyWindow(carrier_);
+    carrier_ = nullptr;
 }
 
 WalkReply FolderHookSession::AwaitReply() {
@@ -161,13 +167,12 @@ WalkReply FolderHookSession::AwaitOutcome() {
 }
 
 void FolderHookSession::End() {
+    // The hook goes before the dialog is activated, the carrier after it.
     if (hook_ != nullptr)
         UnhookWindowsHookEx(hook_);
     hook_ = nullptr;
     dialog_.BringToForeground();
-    if (carrier_ != nullptr)
-        DestroyWindow(carrier_);
-    carrier_ = nullptr;
+    RemoveHookAndCarrier();
 }
 
 int DriveFolderDialog(HWND dialog, const std::wstring& path, DialogType type) {

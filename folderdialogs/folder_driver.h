@@ -54,6 +54,8 @@ public:
     void End();
 
 private:
+    void RemoveHookAndCarrier() noexcept;
+
     TargetWindow dialog_;
     HWND carrier_ = nullptr;
     HHOOK hook_ = nullptr;

@@ -85,7 +85,7 @@ TEST_P(HostileTargetsOnEveryRoad, ExitCleanlyAndLeaveTheDialogUsable) {
     }
     // Still answers normally afterwards.
     EXPECT_TRUE(host.StillOpen());
-    EXPECT_NE(SendMessageTimeoutW(host.dialog(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr), 0);
+    EXPECT_TRUE(host.Answers());
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, HostileTargetsOnEveryRoad, ::testing::Values(0, 1, 2, 3));

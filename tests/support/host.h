@@ -37,6 +37,10 @@ public:
     // Presses OK the way a user would and returns what the dialog ended with.
     std::optional<std::wstring> ConfirmAndReadResult(DWORD timeoutMs = 10000);
     bool StillOpen() const { return IsWindow(dialog_) != FALSE; }
+    // True when the dialog's thread still answers a sent message within 5 s.
+    bool Answers() const {
+        return SendMessageTimeoutW(dialog_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr) != 0;
+    }
 
 private:
     ChildProcess process_;
