@@ -81,19 +81,22 @@ public:
     }
     const std::wstring& path() const { return folder_.path(); }
 
-    // Runs integration\<script> as a double click does; the exit code, or
-    // nothing (and a failure) when it does not end.
-    std::optional<DWORD> Run(const std::wstring& script) const {
+    struct ScriptRun {
+        std::optional<DWORD> code;  // nothing when it did not end
+        std::string output;         // for failure messages
+    };
+
+    // Runs integration\<script> as a double click does.
+    ScriptRun Run(const std::wstring& script) const {
         test::ChildProcess cmd(test::ChildProcess::CommandLine{
             L"\"" + Cmd() + L"\" /d /c \"\"" + path() + L"\\integration\\" + script + L"\"\""});
-        const std::optional<DWORD> code = cmd.WaitForExit(60000);
-        if (code == 0u)
-            return code;
-        std::string output;
+        ScriptRun run{cmd.WaitForExit(60000), {}};
         for (const std::wstring& line : cmd.Lines())
-            output += "\n  " + test::ToUtf8(line);
-        ADD_FAILURE() << test::ToUtf8(script) << (code ? " failed" : " did not end") << ", its output:" << output;
-        return code;
+            run.output += "\n  " + test::ToUtf8(line);
+        if (run.code != 0u)
+            ADD_FAILURE() << test::ToUtf8(script) << (run.code ? " failed" : " did not end") << ", its output:"
+                          << run.output;
+        return run;
     }
 
 private:
@@ -135,7 +138,7 @@ TEST(ExplorerMenu, InstallStartEachEntryAgainstAnOpenDialogUninstall) {
         parentsBefore.push_back(KeyExists(kClasses + key));
     const MenuEntriesRemoved cleanup;
 
-    ASSERT_EQ(package.Run(L"install.cmd"), 0u);
+    ASSERT_EQ(package.Run(L"install.cmd").code, 0u);
     for (const MenuEntry& entry : kEntries) {
         SCOPED_TRACE(test::ToUtf8(entry.shellKey));
         EXPECT_FALSE(ReadDefaultValue(EntryKey(entry)).value_or(L"").empty()) << "no menu text";
@@ -172,12 +175,14 @@ TEST(ExplorerMenu, InstallStartEachEntryAgainstAnOpenDialogUninstall) {
         }
     }
 
-    ASSERT_EQ(package.Run(L"uninstall.cmd"), 0u);
+    const auto uninstall = package.Run(L"uninstall.cmd");
+    ASSERT_EQ(uninstall.code, 0u);
     for (const MenuEntry& entry : kEntries)
         EXPECT_FALSE(KeyExists(EntryKey(entry))) << test::ToUtf8(EntryKey(entry)) << " is left";
     for (std::size_t i = 0; i < kParentKeys.size(); ++i) {
         EXPECT_EQ(KeyExists(kClasses + kParentKeys[i]), parentsBefore[i])
-            << test::ToUtf8(kParentKeys[i]) << ": uninstall must leave it as install found it";
+            << test::ToUtf8(kParentKeys[i]) << ": uninstall must leave it as install found it; it said:"
+            << uninstall.output;
     }
 }
 
