@@ -9,12 +9,9 @@ rem call that failed in the first one left behind.
 call :remove_all
 call :remove_all
 set "left=0"
-for %%K in ("Directory\shell" "Directory\Background\shell") do (
-    reg query "%classes%\%%~K\Corvane" >nul 2>&1
-    if not errorlevel 1 set "left=1"
-)
-reg query "%classes%\*\shell\Corvane" >nul 2>&1
-if not errorlevel 1 set "left=1"
+call :note_if_left "%classes%\Directory\shell\Corvane"
+call :note_if_left "%classes%\Directory\Background\shell\Corvane"
+call :note_if_left "%classes%\*\shell\Corvane"
 if !left! equ 1 (
     echo Corvane: some of its keys below %classes% could not be removed; run uninstall.cmd again. 1>&2
     exit /b 1
@@ -32,6 +29,11 @@ call :remove_if_empty "%classes%\Directory\shell"
 call :remove_if_empty "%classes%\Directory"
 call :remove_if_empty "%classes%\*\shell"
 call :remove_if_empty "%classes%\*"
+exit /b 0
+
+:note_if_left
+reg query "%~1" >nul 2>&1
+if not errorlevel 1 set "left=1"
 exit /b 0
 
 :remove
