@@ -2,7 +2,7 @@
 
 #include "filedialogs/control_text.h"
 #include "filedialogs/strategies.h"
-#include "filedialogs/target_path.h"
+#include "core/target_path.h"
 #include "input/input_guards.h"
 
 namespace corvane {

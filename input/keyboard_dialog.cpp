@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "core/target_window.h"
-#include "filedialogs/target_path.h"
+#include "core/target_path.h"
 #include "input/input_guards.h"
 #include "input/keystroke_batch.h"
 

@@ -9,7 +9,7 @@
 #include "core/recognition.h"
 #include "core/target_window.h"
 #include "filedialogs/strategies.h"
-#include "filedialogs/target_path.h"
+#include "core/target_path.h"
 #include "folderdialogs/folder_driver.h"
 
 namespace corvane {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "filedialogs/target_path.h"
+#include "core/target_path.h"
 #include "support/text.h"
 #include "support/windows.h"
 

@@ -1,4 +1,4 @@
-#include "filedialogs/target_path.h"
+#include "core/target_path.h"
 
 #include <windows.h>
 
