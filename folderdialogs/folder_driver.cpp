@@ -7,6 +7,7 @@
 
 #include "core/process_integrity.h"
 #include "core/program_instance.h"
+#include "core/run_turn.h"
 #include "core/unique_handle.h"
 #include "folderdialogs/command_line.h"
 #include "folderdialogs/display_path.h"
@@ -164,6 +165,8 @@ int HandOverToX86Build(const std::wstring& path, const std::wstring& programPath
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};
+    // The x86 build takes the turn over; it must not wait for its parent.
+    PassRunTurnOfThisProcess();
     {
         const QuietErrorMode quiet;
         if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
