@@ -139,9 +139,10 @@ void SelectTreeRoot(HWND dialog) {
 
 // The folder road's steps one by one, in this process, against the real
 // old-style folder dialog of the host and a target five folders below the
-// temporary folder. The hook's walk runs inside its first acting call, so it
-// is timed as the difference between the whole walk and one that ends at the
-// first level.
+// temporary folder. The hook's walk goes on level by level as the dialog
+// carries out the selections and expansions it posts, and sends no reply
+// before its end; it is timed as the difference between the whole walk and
+// one that ends at the first level.
 void BenchFolderPhases(int runs) {
     test::TempFolder folder(L"corvane-bench");
     const std::wstring target = folder.MakeFolder(L"one\\two\\three\\four\\five");
