@@ -1,17 +1,10 @@
 #include "inspect/dialog_facts.h"
 
-#include <cstdio>
-
 #include "core/unique_handle.h"
+#include "inspect/report_output.h"
 
 namespace corvane::inspect {
 namespace {
-
-std::wstring HexText(unsigned long value, int digits) {
-    wchar_t text[16];
-    std::swprintf(text, 16, L"0x%0*lX", digits, value);
-    return text;
-}
 
 // SECURITY_MANDATORY_MEDIUM_PLUS_RID, which headers for Windows 7 lack.
 constexpr DWORD kMediumPlusLevel = 0x2100;

@@ -1,6 +1,5 @@
 #include "inspect/recognition_report.h"
 
-#include <cstdio>
 #include <cwchar>
 
 namespace corvane::inspect {
@@ -11,14 +10,14 @@ bool SameCriterion(const ControlCriterion& a, const ControlCriterion& b) {
 }
 
 std::wstring CriterionText(const ControlCriterion& criterion) {
-    return std::to_wstring(criterion.controlId) + L" " + criterion.className +
+    return DecimalText(criterion.controlId) + L" " + criterion.className +
            (criterion.directChild ? L" (direct child)" : L" (deeper)");
 }
 
 std::wstring TallyText(const SignatureTally& tally) {
     const DialogSignature& signature = *tally.signature;
     std::wstring text = std::wstring(SignatureName(&signature)) + L" " + DialogTypeName(signature.type) + L": " +
-                        std::to_wstring(tally.counted) + L" of " + std::to_wstring(signature.criteriaCount) +
+                        DecimalText(tally.counted) + L" of " + DecimalText(signature.criteriaCount) +
                         L" matched";
     if (tally.counted > signature.criteriaCount)
         text += L", more controls than criteria";
@@ -69,9 +68,7 @@ std::vector<std::size_t> UnmetCriteria(const DialogSignature& signature, const s
 }
 
 std::wstring HandleText(HWND window) {
-    wchar_t text[32];
-    std::swprintf(text, 32, L"0x%08llX", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(window)));
-    return text;
+    return HexText(reinterpret_cast<ULONG_PTR>(window), 8);
 }
 
 const wchar_t* DialogTypeName(DialogType type) {
@@ -111,7 +108,7 @@ bool IsFolderDialog(DialogType type) {
 
 void ReportRecognition(const RecognitionRecorder& recorder, ReportOutput& out) {
     out.Line(L"Recognition");
-    out.Line(L"  top-level windows examined: " + std::to_wstring(recorder.examined()));
+    out.Line(L"  top-level windows examined: " + DecimalText(recorder.examined()));
     for (const Candidate& candidate : recorder.candidates()) {
         out.Line(L"  window " + HandleText(candidate.window) + L", class \"" + candidate.className + L"\"");
         for (const SignatureTally& tally : candidate.tallies)

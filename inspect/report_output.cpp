@@ -29,6 +29,24 @@ std::string Utf8(const std::wstring& text) {
 
 } // namespace
 
+std::wstring DecimalText(long long value) {
+    const bool negative = value < 0;
+    unsigned long long rest = negative ? 0ull - static_cast<unsigned long long>(value) : value;
+    std::wstring digits;
+    do {
+        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + rest % 10));
+        rest /= 10;
+    } while (rest != 0);
+    return negative ? L"-" + digits : digits;
+}
+
+std::wstring HexText(unsigned long long value, int digits) {
+    std::wstring text;
+    for (int shown = 0; value != 0 || shown < digits; ++shown, value >>= 4)
+        text.insert(text.begin(), L"0123456789ABCDEF"[value & 0xF]);
+    return L"0x" + text;
+}
+
 ReportOutput::ReportOutput() : handle_(GetStdHandle(STD_OUTPUT_HANDLE)) {
     DWORD mode = 0;
     console_ = handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE && GetConsoleMode(handle_, &mode);

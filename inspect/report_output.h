@@ -19,4 +19,10 @@ private:
     bool console_;
 };
 
+// Numbers as text without the C runtime's formatted printing, which would
+// bring its whole formatter into the program.
+std::wstring DecimalText(long long value);
+// "0x" and at least the given number of upper-case hexadecimal digits.
+std::wstring HexText(unsigned long long value, int digits);
+
 } // namespace corvane::inspect

@@ -48,8 +48,8 @@ std::wstring ShownText(HWND window, const std::wstring& className) {
 std::wstring ControlLine(HWND window, int depth) {
     const std::wstring className = ClassOf(window);
     const bool visible = (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
-    return std::wstring(static_cast<std::size_t>(depth) * 2 + 2, L' ') + std::to_wstring(depth) + L" \"" +
-           className + L"\" id " + std::to_wstring(GetDlgCtrlID(window)) + (visible ? L" visible" : L" hidden") +
+    return std::wstring(static_cast<std::size_t>(depth) * 2 + 2, L' ') + DecimalText(depth) + L" \"" +
+           className + L"\" id " + DecimalText(GetDlgCtrlID(window)) + (visible ? L" visible" : L" hidden") +
            ShownText(window, className);
 }
 

@@ -1,7 +1,7 @@
 cmake_policy(SET CMP0057 NEW)
-# Checks the imports and sections of the built hook library and program, and
-# with SHIPPED set their size and that they are stripped.
-foreach(file IN ITEMS ${LIBRARY} ${PROGRAM})
+# Checks the imports and sections of the built hook library, program and
+# inspector, and with SHIPPED set their size and that they are stripped.
+foreach(file IN ITEMS ${LIBRARY} ${PROGRAM} ${INSPECTOR})
   if(NOT EXISTS ${file})
     message(FATAL_ERROR "${file} is missing: build both architectures (scripts/build)")
   endif()
@@ -65,6 +65,14 @@ endif()
 
 message(STATUS "binaries checked: ${library_name} imports user32.dll only; program imports ${program_imports}")
 
+# The inspector changes nothing: it does not even load the hook library.
+imports_of(${INSPECTOR} inspector_imports)
+foreach(name IN LISTS inspector_imports)
+  if(NOT name IN_LIST system_dlls)
+    message(FATAL_ERROR "inspector imports ${name}, which is no system DLL")
+  endif()
+endforeach()
+
 # What ships (Release and MinSizeRel builds) is small, stripped and free of
 # debug sections; Debug builds keep theirs and are not held to this.
 function(check_shipped file limit)
@@ -88,5 +96,6 @@ function(check_shipped file limit)
 endfunction()
 if(SHIPPED)
   check_shipped(${PROGRAM} 1048576)
+  check_shipped(${INSPECTOR} 1048576)
   check_shipped(${LIBRARY} 16384)
 endif()
