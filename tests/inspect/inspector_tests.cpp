@@ -48,7 +48,8 @@ const std::wstring kHost = L"testhost." + test::ThisArch() + L".exe";
 
 TEST(Inspector, NamesWhatARunWouldDoWithTheRealOpenDialogAndLeavesItAlone) {
     test::TempFolder root;
-    const std::wstring work = root.MakeFolder(L"Work with blanks");
+    // Beyond ASCII: the report reaches a pipe as UTF-8.
+    const std::wstring work = root.MakeFolder(L"W\u00F6rk \u0416 \U0001F600");
     HostDialog host({L"open", L"--dir", root.path(), L"--name", L"keep.txt"});
     const std::size_t folderChanges = host.Lines(L"FOLDER").size();
 
@@ -64,7 +65,7 @@ TEST(Inspector, NamesWhatARunWouldDoWithTheRealOpenDialogAndLeavesItAlone) {
     {
         // Relative, as Corvane would take it: from the current folder.
         const test::CurrentDirectory inRoot(root.path());
-        const Report relative = Inspect({L"Work with blanks\\report.txt"});
+        const Report relative = Inspect({L"W\u00F6rk \u0416 \U0001F600\\report.txt"});
         EXPECT_EQ(relative.status, 0);
         EXPECT_TRUE(Holds(relative, L"folder part: \"" + work + L"\""));
         EXPECT_TRUE(Holds(relative, L"name part: \"report.txt\""));
