@@ -47,7 +47,7 @@ std::wstring HexText(unsigned long long value, int digits) {
     return L"0x" + text;
 }
 
-ReportOutput::ReportOutput() : handle_(GetStdHandle(STD_OUTPUT_HANDLE)) {
+ReportOutput::ReportOutput(HANDLE handle) : handle_(handle) {
     DWORD mode = 0;
     console_ = handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE && GetConsoleMode(handle_, &mode);
 }

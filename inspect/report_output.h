@@ -11,7 +11,7 @@ namespace corvane::inspect {
 // and no trailing blanks.
 class ReportOutput {
 public:
-    ReportOutput();
+    explicit ReportOutput(HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE));
     void Line(const std::wstring& text = L"");
 
 private:

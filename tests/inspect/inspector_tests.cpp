@@ -19,17 +19,22 @@ struct Report {
     std::wstring text;
 };
 
-// Runs the inspector and takes its whole output; fails the test when it has
-// not ended within timeoutMs.
-Report Inspect(const std::vector<std::wstring>& arguments, const std::wstring& arch = test::ThisArch(),
-               DWORD timeoutMs = 20000) {
-    test::ChildProcess inspector(test::BinaryPath(L"CorvaneInspect", arch), arguments);
+// Takes the inspector's exit status and whole output; fails the test when it
+// has not ended within timeoutMs.
+Report Finish(test::ChildProcess& inspector, DWORD timeoutMs) {
     const std::optional<DWORD> code = inspector.WaitForExit(timeoutMs);
     EXPECT_TRUE(code.has_value()) << "the inspector did not end within " << timeoutMs << " ms";
     Report report{code ? static_cast<int>(*code) : -1, L""};
     for (const std::wstring& line : inspector.AllLines(5000))
         report.text += line + L"\n";
     return report;
+}
+
+// Runs the inspector beside the tests.
+Report Inspect(const std::vector<std::wstring>& arguments, const std::wstring& arch = test::ThisArch(),
+               DWORD timeoutMs = 20000) {
+    test::ChildProcess inspector(test::BinaryPath(L"CorvaneInspect", arch), arguments);
+    return Finish(inspector, timeoutMs);
 }
 
 ::testing::AssertionResult Holds(const Report& report, const std::wstring& part) {
@@ -45,6 +50,25 @@ std::wstring HandleText(HWND window) {
 }
 
 const std::wstring kHost = L"testhost." + test::ThisArch() + L".exe";
+
+// The inspector alone in a folder with blanks in its name, as a user may keep
+// it; removed with the object.
+class LonelyInspector {
+public:
+    explicit LonelyInspector(const std::wstring& arch = test::ThisArch())
+        : folder_(L"inspector with blanks"), path_(folder_.path() + L"\\CorvaneInspect." + arch + L".exe") {
+        EXPECT_TRUE(CopyFileW(test::BinaryPath(L"CorvaneInspect", arch).c_str(), path_.c_str(), FALSE));
+    }
+    // Runs it with a command-line tail taken verbatim.
+    Report Run(const std::wstring& tail) const {
+        test::ChildProcess inspector(test::ChildProcess::CommandLine{L"\"" + path_ + L"\" " + tail});
+        return Finish(inspector, 20000);
+    }
+
+private:
+    test::TempFolder folder_;
+    std::wstring path_;
+};
 
 TEST(Inspector, NamesWhatARunWouldDoWithTheRealOpenDialogAndLeavesItAlone) {
     test::TempFolder root;
@@ -97,6 +121,15 @@ TEST(Inspector, ShowsTheTreeOfAnUnrecognisedDialogWithoutItsBoxText) {
     EXPECT_EQ(test::ControlText(host.dialog(), 1152), L"private-report.txt");
 }
 
+// The target is read as the program reads it: a quoted drive root keeps its
+// backslash, and a path with blanks but no quotes is two arguments.
+TEST(Inspector, ReadsItsTargetAsTheProgramDoes) {
+    const LonelyInspector inspector;
+    EXPECT_TRUE(Holds(inspector.Run(L"\"C:\\\""), L"given: \"C:\\\""));
+    EXPECT_EQ(inspector.Run(L"C:\\a b").status, 2);
+    EXPECT_EQ(inspector.Run(L"/?").status, 2);
+}
+
 // A dialog whose thread does not answer holds neither recognition nor the
 // reading of its labels.
 TEST(Inspector, EndsWhileTheDialogsThreadIsBusy) {
@@ -136,6 +169,10 @@ TEST(Inspector, FolderDialogRoutesAcrossArchitectures) {
     const Report report = Inspect({root.path()}, L"x86-64");
     EXPECT_EQ(report.status, 0);
     EXPECT_TRUE(Holds(report, L"route: hand over to Corvane.x86-32.exe"));
+    // Without the x86 build beside it, the hand-over is refused.
+    const Report alone = LonelyInspector(L"x86-64").Run(test::QuoteArgument(root.path()));
+    EXPECT_EQ(alone.status, 1);
+    EXPECT_TRUE(Holds(alone, L"- Corvane.x86-32.exe is missing"));
     test::PumpMessages(200);
     EXPECT_EQ(host.Lines(L"SELECTED").size(), selections);
 }
