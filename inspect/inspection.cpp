@@ -8,7 +8,7 @@
 #include "core/unique_handle.h"
 #include "corvane_version.h"
 #include "folderdialogs/display_path.h"
-#include "folderdialogs/folder_driver.h"
+#include "folderdialogs/hand_over.h"
 #include "folderdialogs/process_bitness.h"
 #include "inspect/dialog_facts.h"
 #include "inspect/recognition_report.h"
@@ -29,9 +29,9 @@ std::wstring IntegrityRefusal(std::optional<DWORD> dialogLevel, std::optional<DW
         return L"the integrity level of the dialog's program cannot be read (it may run elevated)";
     if (!ownLevel)
         return L"this process's own integrity level cannot be read";
-    return L"the dialog's program runs at a higher integrity level (" + IntegrityText(dialogLevel) +
-           L") than Corvane started like this inspector (" + IntegrityText(ownLevel) +
-           L"): start Corvane elevated too";
+    return L"the dialog's program runs at a higher integrity level, " + IntegrityText(dialogLevel) +
+           L", than Corvane started as this inspector was, " + IntegrityText(ownLevel) +
+           L": start Corvane elevated too";
 }
 
 std::wstring MachineRefusal(HWND dialog) {
