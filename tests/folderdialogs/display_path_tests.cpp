@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "folderdialogs/display_path.h"
 #include "support/host.h"
 #include "support/text.h"
