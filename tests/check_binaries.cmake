@@ -3,8 +3,9 @@ cmake_policy(SET CMP0057 NEW)
 # imports user32.dll alone and exports one name, which the program imports
 # from it; its ".shared" section is shared between processes; the program
 # imports system DLLs and its hook library only. With SHIPPED set, both are
-# small and (where objdump reads them) stripped. The files are read with
-# OBJDUMP (GNU objdump, any PE file) or DUMPBIN (Visual C++'s dumpbin).
+# small and (where objdump reads them) stripped. With EXPORT set, the one
+# exported name is that. The files are read with OBJDUMP (GNU objdump, any
+# PE file) or DUMPBIN (Visual C++'s dumpbin).
 foreach(file IN ITEMS ${LIBRARY} ${PROGRAM})
   if(NOT EXISTS ${file})
     message(FATAL_ERROR "${file} is missing: build both architectures (scripts/build)")
@@ -160,6 +161,9 @@ exported_names(${LIBRARY} exports)
 list(LENGTH exports export_count)
 if(NOT export_count EQUAL 1 OR NOT exports MATCHES "CVLib_SetFolderDialog")
   message(FATAL_ERROR "hook library must export CVLib_SetFolderDialog only: ${exports}")
+endif()
+if(EXPORT AND NOT exports STREQUAL EXPORT)
+  message(FATAL_ERROR "hook library exports ${exports}, not ${EXPORT}")
 endif()
 has_shared_section(${LIBRARY} .shared shared)
 if(NOT shared)
