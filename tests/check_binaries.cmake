@@ -132,12 +132,15 @@ function(has_shared_section file section out)
   set(${out} FALSE PARENT_SCOPE)
   if(DUMPBIN)
     dump(${file} /headers text)
-    string(FIND "${text}" "\n ${section} name\n" at)
-    if(at EQUAL -1)
+    # Each section header: its name right-aligned before " name", later its
+    # characteristics in hex before " flags".
+    string(REPLACE "." "\\." pattern "${section}")
+    if(NOT text MATCHES "\n *${pattern} name\n")
       return()
     endif()
+    string(FIND "${text}" "${CMAKE_MATCH_0}" at)
     string(SUBSTRING "${text}" ${at} -1 header)
-    if(header MATCHES "\n +([0-9A-F]+) flags\n")
+    if(header MATCHES "\n *([0-9A-F]+) flags\n")
       # IMAGE_SCN_MEM_SHARED
       math(EXPR shared "0x${CMAKE_MATCH_1} & 0x10000000")
       if(shared)
