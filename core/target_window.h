@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/dialog_messages.h"
+
 namespace corvane {
 
 // A window of another process, held by handle only: copying copies the
@@ -15,8 +17,14 @@ public:
     HWND handle() const noexcept { return window_; }
     explicit operator bool() const noexcept { return window_ != nullptr; }
 
-    // The window's whole text, as far as the window delivers it.
-    std::wstring ReadControlText() const;
+    // The window's whole text, as far as the window delivers it; empty for a
+    // window that is gone. Throws when the window does not answer in time.
+    std::wstring ReadControlText(DWORD boundMs = kTextMessageBoundMs) const;
+
+    // The window and every window it sits in, up to its top-level window,
+    // are visible: a dialog hides its controls while it lays them out. The
+    // top-level window itself may be hidden.
+    bool IsShown() const noexcept;
 
     // Makes the window the foreground window, working around the foreground
     // lock; every setting it changes is put back before it returns.

@@ -1,23 +1,46 @@
 #include <windows.h>
 
+#include "core/dialog_messages.h"
+#include "core/file_name_box.h"
+#include "core/target_path.h"
 #include "filedialogs/control_text.h"
 #include "filedialogs/strategies.h"
-#include "core/target_path.h"
 
 namespace corvane {
 namespace {
 
-// Sets the text until it reads back, at most 10 times, 100 ms apart.
-void SetControlTextUntilShown(const TargetWindow& window, const std::wstring& text) {
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        SetControlText(window, text);
-        Sleep(100);
-        if (window.ReadControlText() == text)
-            return;
-    }
+void SendOkCommand(const TargetWindow& dialog, unsigned int okCommandId) {
+    SendToDialog(dialog.handle(), WM_COMMAND, static_cast<WPARAM>(okCommandId), 0, kOkCommandBoundMs);
+}
+
+// The OK command with the folder in the box changes into it. The change may
+// end after the command has returned, and the name must not go in before:
+// the dialog empties the box when it ends. A dialog that had a folder
+// selected in its file list spends the first command on entering that one
+// and leaves the typed folder in the box; one more command takes it there.
+void ChangeIntoFolder(const TargetWindow& dialog, const TargetWindow& box, const std::wstring& folderPart,
+                      unsigned int okCommandId) {
+    SendOkCommand(dialog, okCommandId);
+    if (folderPart.empty() || WaitForFolderChange(box, folderPart))
+        return;
+    // Still laid out anew (hidden): the change is under way, leave it be.
+    if (!box.IsShown())
+        return;
+    SendOkCommand(dialog, okCommandId);
+    WaitForFolderChange(box, folderPart);
 }
 
 } // namespace
+
+bool PutTextUntilItStays(const TargetWindow& box, const std::wstring& text) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        SetControlText(box, text);
+        Sleep(100);
+        if (KeepsText(box, text))
+            return true;
+    }
+    return false;
+}
 
 int FillStandardFileDialog(TargetWindow dialog, const std::wstring& path, TargetWindow fileNameBox,
                            unsigned int okCommandId) {
@@ -27,16 +50,16 @@ int FillStandardFileDialog(TargetWindow dialog, const std::wstring& path, Target
     std::wstring fileNamePart;
     if (!SplitActionableTargetPath(path, folderPart, fileNamePart))
         return -1;
+    if (!WaitUntilShown(fileNameBox))
+        return -1;
     if (fileNamePart.empty())
         fileNamePart = fileNameBox.ReadControlText();
 
     SetControlText(fileNameBox, L"");
     SetControlText(fileNameBox, folderPart);
-    SendMessageW(dialog.handle(), WM_COMMAND, static_cast<WPARAM>(okCommandId), 0);
-    WaitForControlText(fileNameBox, folderPart);
+    ChangeIntoFolder(dialog, fileNameBox, folderPart, okCommandId);
     dialog.BringToForeground();
-    SetControlTextUntilShown(fileNameBox, fileNamePart);
-    return 0;
+    return PutTextUntilItStays(fileNameBox, fileNamePart) ? 0 : -1;
 }
 
 } // namespace corvane

@@ -5,6 +5,7 @@
 #include <boost/filesystem/path.hpp>
 
 #include "core/program_instance.h"
+#include "core/run_turn.h"
 #include "core/unique_handle.h"
 #include "folderdialogs/command_line.h"
 #include "folderdialogs/display_path.h"
@@ -63,6 +64,8 @@ int HandOverToX86Build(const std::wstring& path) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};
+    // The x86 build takes the turn over; it must not wait for its parent.
+    PassRunTurnOfThisProcess();
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &started))
         return -1;

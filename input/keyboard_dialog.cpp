@@ -1,30 +1,69 @@
 #include <windows.h>
 
-#include "core/target_window.h"
+#include "core/file_name_box.h"
+#include "core/poll.h"
 #include "core/target_path.h"
+#include "core/target_window.h"
 #include "input/input_guards.h"
 #include "input/keystroke_batch.h"
 
 namespace corvane {
 namespace {
 
+constexpr int kNameAttempts = 10;
+
 void AddBackspaces(KeystrokeBatch& batch, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i)
         batch.AddKeyPress(VK_BACK);
 }
 
-// Empties the box, types the folder and Enter so the dialog changes into it,
-// erases the folder again, types the file name and selects it.
-void TypeIntoFileNameBox(const std::wstring& boxText, const std::wstring& folderPart,
-                         const std::wstring& fileNamePart) {
+// With the input attached: the dialog in front and the box focused, asked
+// for again each time (the dialog may have moved the focus while it changed
+// folder). Keys go wherever the foreground's focus is, so nothing may be
+// typed unless this holds.
+bool FocusFileNameBox(HWND dialog, HWND box) {
+    SetFocus(box);
+    return SetForegroundWindow(dialog) && GetFocus() == box;
+}
+
+// The key state is shared with the dialog's thread while the input is
+// attached, and a key's toggle bit flips each time that thread takes the
+// key's press from its queue.
+bool EnterToggle() {
+    return (GetKeyState(VK_RETURN) & 1) != 0;
+}
+
+// Empties the box, types the folder and Enter so the dialog changes into it:
+// one batch, so that nothing the user types can come between them. Returns
+// once the dialog has taken the Enter and finished the change of folder, or
+// at the bounds.
+void EnterFolder(const TargetWindow& box, const std::wstring& boxText, const std::wstring& folderPart) {
+    const bool toggleBefore = EnterToggle();
     KeystrokeBatch batch;
     AddBackspaces(batch, boxText.size());
     batch.AddText(folderPart);
     batch.AddKeyPress(VK_RETURN);
-    AddBackspaces(batch, folderPart.size());
+    batch.Send();
+    PollUntil([&] { return EnterToggle() != toggleBefore; }, kDialogLayoutBoundMs);
+    if (!folderPart.empty())
+        WaitForFolderChange(box, folderPart);
+}
+
+// Replaces what the box holds by the name, typed, and selects it.
+void TypeName(const TargetWindow& box, const std::wstring& fileNamePart) {
+    SendToDialog(box.handle(), EM_SETSEL, 0, -1);
+    KeystrokeBatch batch;
     batch.AddText(fileNamePart);
     batch.AddHomeChord();
     batch.Send();
+}
+
+enum class TypedName { Stays, EmptiedLate, NeverArrived };
+
+TypedName WatchTypedName(const TargetWindow& box, const std::wstring& fileNamePart) {
+    if (!PollUntil([&] { return box.ReadControlText() == fileNamePart; }, kDialogLayoutBoundMs))
+        return TypedName::NeverArrived;
+    return KeepsText(box, fileNamePart) ? TypedName::Stays : TypedName::EmptiedLate;
 }
 
 } // namespace
@@ -33,6 +72,9 @@ int TargetWindow::FillKeyboardFileDialog(const std::wstring& path, const TargetW
     std::wstring folderPart;
     std::wstring fileNamePart;
     if (!SplitActionableTargetPath(path, folderPart, fileNamePart))
+        return -1;
+    // The box is hidden while the dialog lays its view out after opening.
+    if (!WaitUntilShown(fileNameBox))
         return -1;
     const std::wstring boxText = fileNameBox.ReadControlText();
     if (fileNamePart.empty())
@@ -44,16 +86,32 @@ int TargetWindow::FillKeyboardFileDialog(const std::wstring& path, const TargetW
     if (!attachment.attached())
         return -1;
     BringToForeground();
-    SetFocus(fileNameBox.handle());
-    if (!SetForegroundWindow(window_) || GetFocus() != fileNameBox.handle())
-        return 0;
+    if (!FocusFileNameBox(window_, fileNameBox.handle()))
+        return -1;
     // The Backspaces must empty the box wherever its caret stands: a box that
     // got the focus with the caret before its old text would otherwise keep
     // that text behind the typed folder, and Enter would submit the mix as
     // the chosen file.
-    SendMessageW(fileNameBox.handle(), EM_SETSEL, 0, -1);
-    TypeIntoFileNameBox(boxText, folderPart, fileNamePart);
-    return 0;
+    SendToDialog(fileNameBox.handle(), EM_SETSEL, 0, -1);
+    EnterFolder(fileNameBox, boxText, folderPart);
+
+    // The name goes in once the folder change has ended, which empties the
+    // box, and is typed again if a late one emptied it all the same.
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        if (!WaitUntilShown(fileNameBox) || !FocusFileNameBox(window_, fileNameBox.handle()))
+            return -1;
+        TypeName(fileNameBox, fileNamePart);
+        switch (WatchTypedName(fileNameBox, fileNamePart)) {
+        case TypedName::Stays:
+            return 0;
+        case TypedName::NeverArrived:
+            // The keys went astray; typing them again would not help.
+            return -1;
+        case TypedName::EmptiedLate:
+            break;
+        }
+    }
+    return -1;
 }
 
 } // namespace corvane

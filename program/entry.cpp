@@ -7,9 +7,10 @@
 
 #include "core/process_integrity.h"
 #include "core/recognition.h"
+#include "core/run_turn.h"
+#include "core/target_path.h"
 #include "core/target_window.h"
 #include "filedialogs/strategies.h"
-#include "core/target_path.h"
 #include "folderdialogs/folder_driver.h"
 
 namespace corvane {
@@ -65,6 +66,9 @@ int RunCommandLine(const wchar_t* commandLine) {
     // hand-over to the x86 build included) sees the folder this run means.
     const std::optional<std::wstring> path = AbsoluteTargetPath(argument);
     if (!path)
+        return -1;
+    const RunTurn turn;
+    if (!turn.held())
         return -1;
     if (!FindTargetDialog())
         return -1;

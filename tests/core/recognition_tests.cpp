@@ -1,3 +1,6 @@
+#include <windows.h>
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include "core/recognition.h"
@@ -70,6 +73,31 @@ TEST(Recognition, F1WithUnlistedExtrasStillMatchesAndComboChoosesBetweenF1AndF3)
     ASSERT_TRUE(Recognise(f3.get()).recognised);
     EXPECT_EQ(matchedSignature->criteria[4].controlId, 1136);
     EXPECT_EQ(matchedSignature->criteria[1].controlId, 1); // the OK button the strategy is given
+}
+
+// The item dialogs of Windows 10/11 with their whole item tree: the Open
+// dialog is F3; the Save dialog is F4 with the Edit five levels down as its
+// box, not the breadcrumb toolbar that shares its id.
+TEST(Recognition, ItemDialogsOfWindowsTenAndElevenMatchF3AndF4) {
+    OwnedWindow open = FromLayout(L"ItemOpen");
+    Recognition result = Recognise(open.get());
+    ASSERT_TRUE(result.recognised);
+    EXPECT_EQ(result.type, StandardFileDialog);
+    EXPECT_EQ(matchedSignature->criteria[4].controlId, 1136);
+    EXPECT_EQ(result.firstMatch, GetDlgItem(open.get(), 1148));
+
+    OwnedWindow save = FromLayout(L"ItemSave");
+    ASSERT_NE(test::FindDescendant(save.get(), 1001, TOOLBARCLASSNAMEW), nullptr);
+    result = Recognise(save.get());
+    ASSERT_TRUE(result.recognised);
+    EXPECT_EQ(result.type, KeyboardFileDialog);
+    EXPECT_EQ(matchedSignature->criteria[4].controlId, 1038);
+    const HWND box = test::FindDescendant(save.get(), 1001, L"Edit");
+    EXPECT_EQ(result.firstMatch, box);
+    int depth = 0;
+    for (HWND window = box; window != nullptr && window != save.get(); window = GetParent(window))
+        ++depth;
+    EXPECT_EQ(depth, 5);
 }
 
 TEST(Recognition, CountRuleCountsWindowsNotCriteria) {

@@ -43,10 +43,12 @@ protected:
     const std::wstring& arch() const { return std::get<0>(GetParam()); }
     const std::wstring& mode() const { return std::get<1>(GetParam()); }
 
-    std::unique_ptr<HostDialog> Show(const std::wstring& folder, const std::wstring& name = L"") {
+    std::unique_ptr<HostDialog> Show(const std::wstring& folder, const std::wstring& name = L"",
+                                     std::initializer_list<std::wstring> extra = {}) {
         std::vector<std::wstring> arguments{mode(), L"--dir", folder};
         if (!name.empty())
             arguments.insert(arguments.end(), {L"--name", name});
+        arguments.insert(arguments.end(), extra);
         return std::make_unique<HostDialog>(arguments, arch());
     }
     int Run(const std::wstring& target) { return test::RunCorvane({target}, arch()); }
@@ -75,6 +77,20 @@ TEST_P(StandardDialogRun, FileInAnExistingFolder) {
     const std::wstring work = root.MakeFolder(L"Work");
     root.MakeFile(L"Work\\name.txt");
     auto host = Show(root.path());
+
+    EXPECT_EQ(Run(work + L"\\name.txt"), 0);
+    ExpectFilled(*host, work, L"name.txt");
+    ExpectConfirmedAs(*host, work + L"\\name.txt");
+}
+
+// The dialog spends the first OK command on a folder that the user selected
+// in its file list and leaves the typed folder in the box.
+TEST_P(StandardDialogRun, FolderSelectedInTheFileListDoesNotCatchTheName) {
+    test::TempFolder root;
+    root.MakeFolder(L"Selected");
+    const std::wstring work = root.MakeFolder(L"Work");
+    auto host = Show(root.path(), L"", {L"--select", L"Selected"});
+    ASSERT_TRUE(host->WaitFor(L"LISTSELECTED").has_value());
 
     EXPECT_EQ(Run(work + L"\\name.txt"), 0);
     ExpectFilled(*host, work, L"name.txt");

@@ -1,6 +1,7 @@
 // The system's own open, save and browse-for-folder dialogs.
 
 #include <windows.h>
+#include <commctrl.h>
 #include <commdlg.h>
 #include <shlobj.h>
 
@@ -20,6 +21,25 @@ std::wstring FolderOf(HWND dialog) {
     return folder;
 }
 
+constexpr UINT_PTR kSelectTimer = 0x53454C;
+
+// --select NAME: selects that item in the dialog's file list, as a user's
+// click does, once the list shows it; reports LISTSELECTED then.
+void CALLBACK SelectInFileList(HWND dialog, UINT, UINT_PTR id, DWORD) {
+    const HWND view = FindWindowExW(dialog, nullptr, L"SHELLDLL_DefView", nullptr);
+    const HWND list = view ? FindWindowExW(view, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
+    const std::wstring name = currentOptions->Get(L"select");
+    LVFINDINFOW find{};
+    find.flags = LVFI_STRING;
+    find.psz = name.c_str();
+    const int index = list ? ListView_FindItem(list, -1, &find) : -1;
+    if (index < 0)
+        return;
+    KillTimer(dialog, id);
+    ListView_SetItemState(list, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    Report(L"LISTSELECTED", name);
+}
+
 // Explorer-style hook: reports when the dialog is up and every folder change.
 UINT_PTR CALLBACK OpenDialogHook(HWND child, UINT message, WPARAM, LPARAM lParam) {
     if (message != WM_NOTIFY)
@@ -28,6 +48,8 @@ UINT_PTR CALLBACK OpenDialogHook(HWND child, UINT message, WPARAM, LPARAM lParam
     const HWND dialog = GetParent(child);
     switch (notify->hdr.code) {
     case CDN_INITDONE:
+        if (currentOptions->Has(L"select"))
+            SetTimer(dialog, kSelectTimer, 20, SelectInFileList);
         ApplyTimingOptions(dialog, *currentOptions);
         Report(L"READY", HandleText(dialog));
         break;

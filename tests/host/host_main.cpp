@@ -1,7 +1,7 @@
 // Test host: shows one dialog on request and reports on standard output what
 // happens to it and what it ended with.
 //
-//   testhost open|save [--dir D] [--name N] [--filter]
+//   testhost open|save [--dir D] [--name N] [--filter] [--select ITEM]
 //   testhost browse [--new] [--files] [--root-dir D]
 //   testhost read-text HWND ID      (reports TEXT of a control of a dialog)
 //   testhost confirm HWND           (sends the dialog its OK command)
@@ -12,12 +12,15 @@
 //                   [--refuse-focus] [--keep-text] [--hidden] [--report-keys]
 //                   [--close-at-text-message N] (closes once its file-name box
 //                                    has answered N text messages of others)
+//                   [--late-navigation MS] [--box-shown-after MS]
+//                   (also ItemOpen, ItemSave: the item dialogs of Windows 10/11)
 //   testhost folder-standin [--late-children MS] [--extra-items N] [--long-item N]
 //                                  (new-style folder dialog
 //                                   whose namespace tree shows the shell)
 //   common: [--close-after MS] [--busy-after-ready MS]
 //
-// Lines: READY <hwnd>, FOLDER <path>, SELECTED <path>, ENTER <text>,
+// Lines: READY <hwnd>, FOLDER <path>, SELECTED <path>, ENTER <text>, SHOWN,
+// LISTSELECTED <item>,
 // RESULT <path>, CANCEL, CLOSED, KEY <virtual key> <control id> (--report-keys);
 // folder dialogs add TREE <item texts> after each SELECTED.
 

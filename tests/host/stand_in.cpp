@@ -2,6 +2,11 @@
 // with the controls of one recognised layout. They react like the real ones:
 // the OK command or Enter in the file-name box changes into a folder named
 // there, otherwise it ends the dialog with the chosen file.
+//
+// --late-navigation MS behaves like the item dialogs of Windows 10/11: the
+// change of folder ends MS after the command, with the box hidden meanwhile
+// and emptied at the end. --box-shown-after MS shows the box only MS after
+// the dialog opened (-1: never), as the Save dialog does while it lays out.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -10,6 +15,7 @@
 #include "dialog_template.h"
 #include "host.h"
 #include "support/layouts.h"
+#include "support/windows.h"
 
 namespace corvane::host {
 namespace {
@@ -24,8 +30,14 @@ struct StandIn {
     WNDPROC boxProcedure = nullptr;
     int closeAtTextMessage = 0; // the dialog closes after answering this one
     int textMessagesFromOutside = 0;
+    int navigationDelayMs = 0;
+    std::wstring pendingFolder; // of a late change of folder under way
+    HWND surface = nullptr;     // the direct child of the dialog that holds the box
 };
 StandIn standIn;
+
+constexpr UINT_PTR kNavigationTimer = 0x4E41;
+constexpr UINT_PTR kShowBoxTimer = 0x5348;
 
 DWORD StyleFor(const std::wstring& className, int id) {
     const DWORD child = WS_CHILD | WS_VISIBLE;
@@ -95,11 +107,37 @@ void Finish(const std::wstring& text) {
     DestroyWindow(standIn.dialog);
 }
 
+void CALLBACK EndLateNavigation(HWND dialog, UINT, UINT_PTR id, DWORD) {
+    KillTimer(dialog, id);
+    ChangeFolder(standIn.pendingFolder);
+    SetWindowTextW(standIn.box, L"");
+    ShowWindow(standIn.surface, SW_SHOWNA);
+}
+
+void CALLBACK ShowBox(HWND dialog, UINT, UINT_PTR id, DWORD) {
+    KillTimer(dialog, id);
+    ShowWindow(standIn.surface, SW_SHOWNA);
+    Report(L"SHOWN");
+}
+
+// The change of folder goes on after the command has returned, with the box
+// hidden, and empties the box when it ends.
+bool BeginLateNavigation(const std::wstring& text) {
+    if (text.empty() || !IsDirectory(Resolve(text)))
+        return false;
+    standIn.pendingFolder = text;
+    ShowWindow(standIn.surface, SW_HIDE);
+    SetTimer(standIn.dialog, kNavigationTimer, static_cast<UINT>(standIn.navigationDelayMs), EndLateNavigation);
+    return true;
+}
+
 // OK command and Enter in the box: change folder, or take the text as the file.
 void Accept(bool byEnter) {
     const std::wstring text = TextOf(standIn.box);
     if (byEnter)
         Report(L"ENTER", text);
+    if (standIn.navigationDelayMs > 0 && BeginLateNavigation(text))
+        return;
     if (ChangeFolder(text)) {
         if (!(byEnter && standIn.keepTextOnFolderChange))
             SetWindowTextW(standIn.box, L"");
@@ -175,6 +213,8 @@ void CreateNestedControls(HWND dialog) {
 }
 
 HWND FindBox(HWND dialog) {
+    if (standIn.layout->itemTree == test::ItemTree::Save)
+        return test::FindDescendant(dialog, 1001, L"Edit");
     for (const test::ControlSpec& control : standIn.layout->controls) {
         if (!control.fileNameBox)
             continue;
@@ -186,10 +226,17 @@ HWND FindBox(HWND dialog) {
     return nullptr;
 }
 
+HWND DirectChildHolding(HWND dialog, HWND window) {
+    while (window != nullptr && GetParent(window) != dialog)
+        window = GetParent(window);
+    return window;
+}
+
 void PrepareBox(HWND dialog) {
     standIn.box = FindBox(dialog);
     if (standIn.box == nullptr)
         return;
+    standIn.surface = DirectChildHolding(dialog, standIn.box);
     SetWindowTextW(standIn.box, standIn.options->Get(L"name").c_str());
     standIn.boxProcedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(standIn.box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BoxProcedure)));
@@ -209,13 +256,24 @@ void PlaceInitialFocus(HWND dialog) {
     SendMessageW(target, EM_SETSEL, 0, -1);
 }
 
+void HideBoxForAWhile(HWND dialog) {
+    if (!standIn.options->Has(L"box-shown-after") || standIn.surface == nullptr)
+        return;
+    ShowWindow(standIn.surface, SW_HIDE);
+    const int delayMs = standIn.options->GetInt(L"box-shown-after", -1);
+    if (delayMs >= 0)
+        SetTimer(dialog, kShowBoxTimer, static_cast<UINT>(delayMs), ShowBox);
+}
+
 INT_PTR CALLBACK StandInProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
         standIn.dialog = dialog;
         CreateNestedControls(dialog);
+        test::BuildItemTree(dialog, standIn.layout->itemTree, standIn.folder);
         PrepareBox(dialog);
         PlaceInitialFocus(dialog);
+        HideBoxForAWhile(dialog);
         return FALSE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK && HIWORD(wParam) == 0) {
@@ -273,6 +331,7 @@ int RunStandIn(const Options& options) {
     standIn.options = &options;
     standIn.keepTextOnFolderChange = options.Has(L"keep-text");
     standIn.closeAtTextMessage = options.GetInt(L"close-at-text-message", 0);
+    standIn.navigationDelayMs = options.GetInt(L"late-navigation", 0);
     wchar_t current[MAX_PATH * 4] = L"";
     GetCurrentDirectoryW(static_cast<DWORD>(std::size(current)), current);
     standIn.folder = options.Get(L"dir", current);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <thread>
 #include <vector>
 
 #include "core/process_integrity.h"
@@ -76,6 +78,61 @@ TEST(Dispatch, OnlyTheUpperOfTwoDialogsIsFilled) {
     EXPECT_EQ(RunCorvane({folder.path() + L"\\chosen.txt"}), 0);
     EXPECT_EQ(test::WindowText(GetDlgItem(upper.dialog(), 1152)), L"chosen.txt");
     ExpectUntouched(lower, GetDlgItem(lower.dialog(), 1152), L"lower.txt");
+}
+
+// The mutex that runs take turns on, held by this test as a script may hold
+// it. Owned by the thread that created it.
+class HeldRunTurn {
+public:
+    HeldRunTurn() : mutex_(CreateMutexW(nullptr, TRUE, L"Local\\Corvane.Run")) {}
+    ~HeldRunTurn() {
+        Release();
+        CloseHandle(mutex_);
+    }
+    void Release() {
+        if (held_)
+            ReleaseMutex(mutex_);
+        held_ = false;
+    }
+
+private:
+    HANDLE mutex_;
+    bool held_ = true;
+};
+
+TEST(RunTurns, ARunWaitsForTheTurnAndGivesUpUntouchedPastTheBound) {
+    test::TempFolder folder;
+    HostDialog host({L"standin", L"F2", L"--name", L"keep.txt", L"--dir", folder.path()});
+    const HWND box = GetDlgItem(host.dialog(), 1152);
+    const std::wstring target = folder.MakeFolder(L"Work") + L"\\chosen.txt";
+    {
+        SCOPED_TRACE("held, then released");
+        HeldRunTurn turn;
+        test::ChildProcess run(test::BinaryPath(L"Corvane"), {target});
+        EXPECT_FALSE(run.WaitForExit(1500).has_value()) << "the run did not wait for the turn";
+        ExpectUntouched(host, box, L"keep.txt");
+        turn.Release();
+        EXPECT_EQ(run.WaitForExit(10000), std::optional<DWORD>(0));
+        EXPECT_EQ(test::WindowText(box), L"chosen.txt");
+        EXPECT_EQ(host.LastFolder(), folder.path() + L"\\Work");
+    }
+    {
+        SCOPED_TRACE("held past the bound");
+        SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"keep.txt"));
+        const std::size_t foldersBefore = host.Lines(L"FOLDER").size();
+        HeldRunTurn turn;
+        EXPECT_EQ(RunCorvane({folder.path() + L"\\other.txt"}), -1);
+        test::PumpMessages(200);
+        EXPECT_EQ(test::WindowText(box), L"keep.txt");
+        EXPECT_EQ(host.Lines(L"FOLDER").size(), foldersBefore);
+    }
+    {
+        SCOPED_TRACE("left by a run that was killed");
+        HANDLE abandoned = nullptr;
+        std::thread([&] { abandoned = CreateMutexW(nullptr, TRUE, L"Local\\Corvane.Run"); }).join();
+        EXPECT_EQ(RunCorvane({target}), 0);
+        CloseHandle(abandoned);
+    }
 }
 
 // A dialog of a process at a higher level drops what is sent to it, and one

@@ -4,6 +4,8 @@
 
 #include <map>
 
+#include "support/windows.h"
+
 namespace corvane::test {
 namespace {
 
@@ -51,6 +53,16 @@ std::vector<StandInLayout> BuildLayouts() {
         {L"F4-nobox", L"#32770",
          {ctl(1, L"Button"), ctl(2, L"Button"), ctl(1120, L"ListBox"), ctl(1038, L"Button"),
           ctl(1038, L"Button")}},
+        // Windows 10/11: the Open dialog has the F3 shape; the Save dialog
+        // keeps its box in the item tree and has the F4 shape.
+        {L"ItemOpen", L"#32770",
+         {box(1148, L"ComboBoxEx32"), ctl(1136, L"ComboBox"), ctl(1, L"Button"), ctl(2, L"Button"),
+          ControlSpec{1120, L"ListBox", false, false, true}, ctl(1090, L"Static")},
+         ItemTree::Open},
+        {L"ItemSave", L"#32770",
+         {ctl(1, L"Button"), ctl(2, L"Button"), ControlSpec{1120, L"ListBox", false, false, true},
+          ControlSpec{1038, L"Button", false, false, true}},
+         ItemTree::Save},
         office(L"O1", L"bosa_sdm_Microsoft Word 10.0", L"RichEdit20W", {54, 51, 59},
                {L"MsoCommandBar", L"MsoCommandBar"}),
         office(L"O2", L"bosa_sdm_XL8", L"RichEdit20W", {39, 36, 44}, {L"FO Toolbar Window"}),
@@ -79,6 +91,47 @@ std::vector<std::wstring> LayoutNames() {
     for (const StandInLayout& layout : Layouts())
         names.push_back(layout.name);
     return names;
+}
+
+namespace {
+
+// View and navigation pane, under the DirectUI surface.
+HWND AddViewPanes(HWND dialog) {
+    const HWND view = CreateChild(dialog, L"DUIViewWndClassName", 0);
+    const HWND surface = CreateChild(view, L"DirectUIHWND", 0);
+    const HWND treeSink = CreateChild(surface, L"CtrlNotifySink", 0);
+    const HWND pane = CreateChild(treeSink, L"NamespaceTreeControl", 0);
+    CreateChild(pane, WC_TREEVIEWW, 100);
+    const HWND viewSink = CreateChild(surface, L"CtrlNotifySink", 0);
+    const HWND defView = CreateChild(viewSink, L"SHELLDLL_DefView", 0);
+    CreateChild(defView, L"DirectUIHWND", 0);
+    return surface;
+}
+
+// Breadcrumb (a toolbar with id 1001) and the typed address (ComboBoxEx32
+// 41477, whose edit takes its id).
+void AddAddressBar(HWND dialog, const std::wstring& folder) {
+    const HWND worker = CreateChild(dialog, L"WorkerW", 0);
+    const HWND rebar = CreateChild(worker, REBARCLASSNAMEW, 0);
+    const HWND band = CreateChild(rebar, L"Address Band Root", 40965);
+    const HWND crumbs = CreateChild(band, L"Breadcrumb Parent", 0);
+    CreateChild(crumbs, TOOLBARCLASSNAMEW, 1001, L"Address: " + folder);
+    CreateChild(band, WC_COMBOBOXEXW, 41477, L"", CBS_DROPDOWN);
+}
+
+} // namespace
+
+void BuildItemTree(HWND dialog, ItemTree tree, const std::wstring& folder) {
+    if (tree == ItemTree::None)
+        return;
+    const HWND surface = AddViewPanes(dialog);
+    if (tree == ItemTree::Save) {
+        const HWND nameHost = CreateChild(surface, L"FloatNotifySink", 0);
+        CreateChild(nameHost, WC_COMBOBOXW, 0, L"", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_TABSTOP);
+        const HWND typeHost = CreateChild(surface, L"FloatNotifySink", 0);
+        CreateChild(typeHost, WC_COMBOBOXW, 0, L"", CBS_DROPDOWNLIST);
+    }
+    AddAddressBar(dialog, folder);
 }
 
 void RegisterWindowClass(const wchar_t* className, WNDPROC procedure) {

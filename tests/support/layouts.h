@@ -17,16 +17,23 @@ struct ControlSpec {
     bool hidden = false;
 };
 
+// The window tree that the system's item dialogs (Vista to 11) keep below
+// their direct children: view, navigation pane, address bar and, in the Save
+// dialog, the file-name box five levels down.
+enum class ItemTree { None, Open, Save };
+
 // A dialog that carries exactly the controls of one recognised layout, plus
 // harmless extras a real dialog has.
 struct StandInLayout {
     std::wstring name;
     std::wstring topLevelClass;
     std::vector<ControlSpec> controls;
+    ItemTree itemTree = ItemTree::None;
 };
 
-// Layouts by name: "F1" .. "F6" and "O1" .. "O4" (Office ones in their first
-// listed class; see OfficeClassFor for the others).
+// Layouts by name: "F1" .. "F6", "O1" .. "O4" (Office ones in their first
+// listed class), and "ItemOpen", "ItemSave": the item dialogs of Windows
+// 10/11 with their direct children and their item tree.
 const StandInLayout* FindLayout(const std::wstring& name);
 std::vector<std::wstring> LayoutNames();
 
@@ -39,5 +46,11 @@ void RegisterStandInClasses();
 void RegisterWindowClass(const wchar_t* className, WNDPROC procedure = DefWindowProcW);
 // Registers a top-level dialog class of the given name (DefDlgProcW based).
 void RegisterDialogClass(const std::wstring& className);
+
+// Builds the item tree below the dialog, with real controls where the system
+// has them (combo boxes, toolbar, tree view) and plain windows of the
+// system's class names elsewhere. The Save dialog's file-name box is the
+// Edit 1001 that its ComboBox makes; the breadcrumb toolbar has id 1001 too.
+void BuildItemTree(HWND dialog, ItemTree tree, const std::wstring& folder = L"");
 
 } // namespace corvane::test

@@ -126,6 +126,7 @@ OwnedWindow CreateFromLayout(const StandInLayout& layout, const std::wstring& to
         }
         CreateChild(parent, control.className, control.id);
     }
+    BuildItemTree(top.get(), layout.itemTree);
     return top;
 }
 
