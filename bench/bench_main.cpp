@@ -82,13 +82,26 @@ void BenchEndToEnd(const std::wstring& arch, int runs) {
     test::TempFolder folder(L"corvane-bench");
     const std::wstring dir = folder.MakeFolder(L"reports\\2026");
     const std::wstring file = dir + L"\\summary.txt";
+    // File targets alternate between two folders: a dialog already in the
+    // target folder has nothing to change, and shows that differently.
+    const std::wstring otherFile = folder.MakeFolder(L"reports\\2025") + L"\\summary.txt";
     const Road roads[] = {
-        {"StandardFileDialog (real open dialog)", {L"open", L"--dir", folder.path()}, file, 100,
-         "one 100 ms pause before the name is read back"},
-        {"KeyboardFileDialog (F4 stand-in)", {L"standin", L"F4", L"--keep-text", L"--dir", folder.path()}, file, 0,
-         "typed in one input batch"},
-        {"OfficeFileDialog (O1 stand-in)", {L"standin", L"O1", L"--dir", folder.path()}, file, 100,
-         "50 ms before and after Enter"},
+        {"StandardFileDialog (real open dialog)", {L"open", L"--dir", folder.path()}, file, 300,
+         "100 ms before the name is read back, 200 ms that it must stay"},
+        {"StandardFileDialog (Windows 10/11 Open stand-in)", {L"standin", L"ItemOpen", L"--dir", folder.path()},
+         file, 300, "folder changed inside the OK command; 100 + 200 ms for the name"},
+        {"StandardFileDialog (Open stand-in, late change)",
+         {L"standin", L"ItemOpen", L"--late-navigation", L"150", L"--dir", folder.path()}, file, 450,
+         "folder change ends 150 ms after the command; 100 + 200 ms for the name"},
+        {"KeyboardFileDialog (F4 stand-in)", {L"standin", L"F4", L"--dir", folder.path()}, file, 200,
+         "two input batches; 200 ms that the name must stay"},
+        {"KeyboardFileDialog (Windows 10/11 Save stand-in)", {L"standin", L"ItemSave", L"--dir", folder.path()},
+         file, 200, "folder changed inside Enter; 200 ms that the name must stay"},
+        {"KeyboardFileDialog (Save stand-in, late change)",
+         {L"standin", L"ItemSave", L"--late-navigation", L"150", L"--dir", folder.path()}, file, 350,
+         "folder change ends 150 ms after Enter; 200 ms that the name must stay"},
+        {"OfficeFileDialog (O1 stand-in)", {L"standin", L"O1", L"--dir", folder.path()}, file, 400,
+         "50 ms before and after Enter, 100 + 200 ms for the name"},
         {"OldFolderBrowser (real folder dialog)", {L"browse"}, dir, 0, "waits for the hook's reply"},
         {"NewFolderBrowser (new-style stand-in)", {L"folder-standin"}, dir, 0, "waits for the hook's reply"},
     };
@@ -105,7 +118,8 @@ void BenchEndToEnd(const std::wstring& arch, int runs) {
         int status = 0;
         int baselineStatus = 0;
         for (int i = 0; i < runs; ++i) {
-            filled.push_back(TimeRun({road.target}, arch, &status));
+            const bool other = i % 2 == 1 && road.target == file;
+            filled.push_back(TimeRun({other ? otherFile : road.target}, arch, &status));
             started.push_back(TimeRun({L"a", L"b"}, arch, &baselineStatus));
         }
         rows.push_back({section, road.type, Summarise(filled), Summarise(started).median, road.mandatoryMs, "ms",
@@ -125,9 +139,10 @@ void SelectTreeRoot(HWND dialog) {
 
 // The folder road's steps one by one, in this process, against the real
 // old-style folder dialog of the host and a target five folders below the
-// temporary folder. The hook's walk runs inside its first acting call, so it
-// is timed as the difference between the whole walk and one that ends at the
-// first level.
+// temporary folder. The hook's walk goes on level by level as the dialog
+// carries out the selections and expansions it posts, and sends no reply
+// before its end; it is timed as the difference between the whole walk and
+// one that ends at the first level.
 void BenchFolderPhases(int runs) {
     test::TempFolder folder(L"corvane-bench");
     const std::wstring target = folder.MakeFolder(L"one\\two\\three\\four\\five");

@@ -12,6 +12,10 @@ namespace corvane {
 // after opening, and to finish a change of folder that goes on after the
 // command that started it has returned.
 constexpr DWORD kDialogLayoutBoundMs = 1500;
+// How long to wait after the command that changes folder is sent a second
+// time: the dialogs that need it (their first went to a folder selected in
+// their list, or closed an auto-complete list) handle it at once.
+constexpr DWORD kRepeatedCommandWaitMs = 300;
 // A name that reads back must still be there this much later: a dialog that
 // empties its box at the end of a folder change has done so by then.
 constexpr DWORD kNameSettleMs = 200;

@@ -27,7 +27,7 @@ void ChangeIntoFolder(const TargetWindow& dialog, const TargetWindow& box, const
     if (!box.IsShown())
         return;
     SendOkCommand(dialog, okCommandId);
-    WaitForFolderChange(box, folderPart);
+    WaitForFolderChange(box, folderPart, kRepeatedCommandWaitMs);
 }
 
 } // namespace

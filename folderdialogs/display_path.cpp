@@ -1,5 +1,6 @@
 #include "folderdialogs/display_path.h"
 
+#include <objbase.h>
 #include <shlwapi.h>
 
 #include <cstring>
@@ -53,6 +54,24 @@ public:
 private:
     IMalloc* allocator_;
     LPITEMIDLIST list_;
+};
+
+// COM for this thread, apartment-threaded, for the object's lifetime: shell
+// folders that are COM objects (network locations, libraries, cloud folders)
+// need it. A thread already in an apartment keeps it; every successful
+// initialisation is balanced.
+class ComApartment {
+public:
+    ComApartment() noexcept : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(result_))
+            CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    HRESULT result_;
 };
 
 const SHITEMID* NextItem(const SHITEMID* item) {
@@ -122,6 +141,8 @@ std::wstring ResolveDisplayPath(const std::wstring& path) {
     // target names no folder at all.
     if (path.empty())
         return {};
+    // Before every interface reference, so that it outlives them all.
+    const ComApartment apartment;
     ComRef<IMalloc> allocator;
     ComRef<IShellFolder> desktop;
     if (FAILED(SHGetMalloc(allocator.receive())) || FAILED(SHGetDesktopFolder(desktop.receive())) ||

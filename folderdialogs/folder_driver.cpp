@@ -1,15 +1,18 @@
 #include "folderdialogs/folder_driver.h"
 
 #include <algorithm>
+#include <optional>
 
 #include <boost/filesystem/path.hpp>
 
+#include "core/process_integrity.h"
 #include "core/program_instance.h"
 #include "core/run_turn.h"
 #include "core/unique_handle.h"
 #include "folderdialogs/command_line.h"
 #include "folderdialogs/display_path.h"
 #include "folderdialogs/process_bitness.h"
+#include "folderdialogs/tree_selection.h"
 #include "hooklib/CorvaneLib.h"
 #include "tallow/module_path.h"
 
@@ -19,15 +22,19 @@ namespace {
 // The hook reads at most this many units of the carrier's title.
 constexpr std::size_t kLongestDisplayPath = 2047;
 
-// Without a reply the wait ends after this many passes of up to 100 ms.
+// After this many passes of up to 100 ms without a reply, the wait asks
+// whether the dialog's thread can still go on.
 constexpr int kPassesWithoutReply = 10;
 constexpr DWORD kPassMs = 100;
 // Time for an expanded folder's children to appear before the hook retries.
 constexpr DWORD kPauseBeforeNudgeMs = 25;
 // The hook answers not yet at most 50 times per walk; more come from elsewhere.
 constexpr int kMostNudges = 50;
-// How long the x86 build may take to drive a dialog.
-constexpr DWORD kHandOverWaitMs = 10000;
+// How long the x86 build may take to drive a dialog: its own wait for the
+// hook, and time to start, name the path and clean up.
+constexpr DWORD kHandOverWaitMs = kWalkBoundMs + 15000;
+// For a terminated process to be gone.
+constexpr DWORD kTerminationWaitMs = 1000;
 
 void SearchOnce(const std::wstring& path) {
     WIN32_FIND_DATAW found;
@@ -51,37 +58,65 @@ bool IsFile(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// Runs the x86 build beside this program on the same path and passes its exit
-// status on: only it can enter a 32-bit process. CreateProcessW, unlike the
-// shell, never stops at a security prompt for a downloaded file; without its
-// hook library beside it the x86 build would die in a loader error box.
-int HandOverToX86Build(const std::wstring& path) {
-    const std::wstring self = tallow::GetModulePath();
-    const std::wstring program = X86BuildPathBeside(self);
-    if (!IsFile(program) || !IsFile(X86LibraryPathBeside(self)))
-        return -1;
-    std::wstring commandLine = L"\"" + program + L"\" " + QuoteForHandOver(path);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION started{};
-    // The x86 build takes the turn over; it must not wait for its parent.
-    PassRunTurnOfThisProcess();
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &started))
-        return -1;
-    const UniqueHandle process(started.hProcess);
-    const UniqueHandle thread(started.hThread);
-    // Past the wait the x86 build is left to finish on its own.
-    if (WaitForSingleObject(process.get(), kHandOverWaitMs) != WAIT_OBJECT_0)
-        return -1;
-    DWORD status = 1;
-    if (!GetExitCodeProcess(process.get(), &status))
-        return -1;
-    return status == 0 ? 0 : -1;
+// Whether path names folder or something below it, letter case aside as the
+// file system does.
+bool IsSameOrInside(const std::wstring& path, std::wstring folder) {
+    while (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/'))
+        folder.pop_back();
+    if (folder.empty() || path.size() < folder.size())
+        return false;
+    if (CompareStringOrdinal(path.c_str(), static_cast<int>(folder.size()), folder.c_str(),
+                             static_cast<int>(folder.size()), TRUE) != CSTR_EQUAL)
+        return false;
+    return path.size() == folder.size() || path[folder.size()] == L'\\' || path[folder.size()] == L'/';
 }
 
-WalkReply ReplyOf(const MSG& message) {
-    if (message.hwnd != nullptr)
+// Keeps the system's critical-error boxes, the loader's "not found" among
+// them, away from this process and from the programs it starts meanwhile,
+// which inherit the mode.
+class QuietErrorMode {
+public:
+    QuietErrorMode() noexcept : previous_(GetErrorMode()) { SetErrorMode(previous_ | SEM_FAILCRITICALERRORS); }
+    ~QuietErrorMode() { SetErrorMode(previous_); }
+    QuietErrorMode(const QuietErrorMode&) = delete;
+    QuietErrorMode& operator=(const QuietErrorMode&) = delete;
+
+private:
+    UINT previous_;
+};
+
+// While no reply comes, the walk may still go on unless the dialog's thread
+// is gone or hung (by the system's measure: 5 s without retrieving messages).
+bool DialogThreadMayStillAct(HWND dialog) {
+    return IsWindow(dialog) && !IsHungAppWindow(dialog);
+}
+
+// A process at a lower integrity level than this one, or one whose level
+// cannot be read.
+bool RunsBelowThisProcess(HWND dialog) {
+    const std::optional<DWORD> dialogLevel = IntegrityLevelOfWindow(dialog);
+    const std::optional<DWORD> ownLevel = ProcessIntegrityLevel(GetCurrentProcess());
+    return !dialogLevel || !ownLevel || *dialogLevel < *ownLevel;
+}
+
+// The system drops posts from a lower integrity level to a higher one unless
+// the receiving window lets the message in: an elevated run must let in the
+// replies of the hook in a normal program's dialog, and nothing else.
+bool OpenToReplies(HWND carrier) {
+    for (const UINT reply : {cvlib::kWalkFinished, cvlib::kWalkNotYet, cvlib::kWalkNotReached}) {
+        if (!ChangeWindowMessageFilterEx(carrier, reply, MSGFLT_ALLOW, nullptr))
+            return false;
+    }
+    return true;
+}
+
+HWND CreateCarrier(const std::wstring& displayPath) {
+    return CreateWindowExW(0, L"STATIC", displayPath.c_str(), WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, nullptr, nullptr, ProgramInstance(), nullptr);
+}
+
+WalkReply ReplyOf(const MSG& message, HWND carrier) {
+    if (message.hwnd != carrier)
         return WalkReply::None;
     switch (message.message) {
     case cvlib::kWalkFinished:
@@ -105,6 +140,54 @@ std::wstring X86LibraryPathBeside(const std::wstring& programPath) {
     return FileBeside(programPath, L"CorvaneLib.x86-32.dll");
 }
 
+std::wstring FolderRedirectedForX86() {
+    wchar_t wow64[MAX_PATH];
+    if (GetSystemWow64DirectoryW(wow64, MAX_PATH) == 0)
+        return {};
+    wchar_t system[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return {};
+    return std::wstring(system, length);
+}
+
+// CreateProcessW, unlike the shell, never stops at a security prompt for a
+// downloaded file; the x86 build without its library beside it would stop at
+// the loader's error box.
+int HandOverToX86Build(const std::wstring& path, const std::wstring& programPath,
+                       const std::wstring& redirectedFolder) {
+    const std::wstring program = X86BuildPathBeside(programPath);
+    if (!redirectedFolder.empty() && IsSameOrInside(program, redirectedFolder))
+        return -1;
+    if (!IsFile(program) || !IsFile(X86LibraryPathBeside(programPath)))
+        return -1;
+    std::wstring commandLine = L"\"" + program + L"\" " + QuoteForHandOver(path);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    // The x86 build takes the turn over; it must not wait for its parent.
+    PassRunTurnOfThisProcess();
+    {
+        const QuietErrorMode quiet;
+        if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &started))
+            return -1;
+    }
+    const UniqueHandle process(started.hProcess);
+    const UniqueHandle thread(started.hThread);
+    if (WaitForSingleObject(process.get(), kHandOverWaitMs) != WAIT_OBJECT_0) {
+        // Past its own bounds the x86 build is stopped, so that -1 is what
+        // happened and nothing moves the dialog after this run has ended.
+        TerminateProcess(process.get(), static_cast<UINT>(-1));
+        WaitForSingleObject(process.get(), kTerminationWaitMs);
+        return -1;
+    }
+    DWORD status = 1;
+    if (!GetExitCodeProcess(process.get(), &status))
+        return -1;
+    return status == 0 ? 0 : -1;
+}
+
 void ProbePathChain(const std::wstring& path) {
     std::wstring current = path;
     while (!current.empty()) {
@@ -118,10 +201,10 @@ void ProbePathChain(const std::wstring& path) {
 }
 
 FolderHookSession::FolderHookSession(HWND dialog, const std::wstring& displayPath, DialogType type)
-    : dialog_(dialog),
-      carrier_(CreateWindowExW(0, L"STATIC", displayPath.c_str(), WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ProgramInstance(), nullptr)) {
-    if (carrier_ != nullptr)
+    : dialog_(dialog), type_(type), displayPath_(displayPath), carrier_(CreateCarrier(displayPath)) {
+    // A reply that could not come back would leave a driven dialog reported
+    // as -1: such a dialog is not touched at all.
+    if (carrier_ != nullptr && (OpenToReplies(carrier_) || !RunsBelowThisProcess(dialog)))
         hook_ = CVLib_SetFolderDialog(dialog, carrier_, type);
 }
 
@@ -146,7 +229,7 @@ WalkReply FolderHookSession::AwaitReply() {
             continue;
         }
         // Anything else is dropped, neither translated nor dispatched.
-        const WalkReply reply = ReplyOf(message);
+        const WalkReply reply = ReplyOf(message, carrier_);
         if (reply != WalkReply::None)
             return reply;
     }
@@ -160,13 +243,27 @@ void FolderHookSession::Nudge() const {
 }
 
 WalkReply FolderHookSession::AwaitOutcome() {
-    for (int nudges = 0; nudges <= kMostNudges; ++nudges) {
+    const DWORD start = GetTickCount();
+    int nudges = 0;
+    while (GetTickCount() - start < kWalkBoundMs) {
         const WalkReply reply = AwaitReply();
-        if (reply != WalkReply::NotYet)
+        if (reply == WalkReply::Finished || reply == WalkReply::NotReached)
             return reply;
-        Nudge();
+        if (reply == WalkReply::NotYet) {
+            if (++nudges > kMostNudges)
+                return WalkReply::None;
+            Nudge();
+        } else if (!DialogThreadMayStillAct(dialog_.handle())) {
+            // Silence from a thread that is merely busy (the dialog listing a
+            // slow folder) is waited through.
+            return WalkReply::None;
+        }
     }
     return WalkReply::None;
+}
+
+bool FolderHookSession::TreeShowsTarget() const {
+    return ReadSelectedTreePath(FindFolderDialogTree(dialog_.handle(), type_)) == displayPath_;
 }
 
 void FolderHookSession::End() {
@@ -183,7 +280,7 @@ int DriveFolderDialog(HWND dialog, const std::wstring& path, DialogType type) {
     case FolderDialogRoute::Refuse:
         return -1;
     case FolderDialogRoute::HandOver:
-        return HandOverToX86Build(path);
+        return HandOverToX86Build(path, tallow::GetModulePath(), FolderRedirectedForX86());
     case FolderDialogRoute::DriveHere:
         break;
     }
@@ -196,8 +293,12 @@ int DriveFolderDialog(HWND dialog, const std::wstring& path, DialogType type) {
     if (!session)
         return -1;
     const WalkReply outcome = session.AwaitOutcome();
+    // A wait that ended without the hook's last word may have missed a walk
+    // that got there all the same.
+    const bool reached =
+        outcome == WalkReply::Finished || (outcome == WalkReply::None && session.TreeShowsTarget());
     session.End();
-    return outcome == WalkReply::Finished ? 0 : -1;
+    return reached ? 0 : -1;
 }
 
 } // namespace corvane

@@ -9,11 +9,17 @@
 
 namespace corvane {
 
+// Longest wait for the hook's walk, from its installation. A slow level (a
+// waking network share, a cold volume) keeps the dialog's thread busy for a
+// while; the wait goes on as long as that thread is alive and not hung.
+constexpr DWORD kWalkBoundMs = 30000;
+
 // Navigates a browse-for-folder dialog of another process to the target
 // folder through the hook library. 0 when the hook reports the whole path
-// selected (or the x86 build, handed a 32-bit dialog, ends with 0); -1 when
-// the process's bitness cannot be told or is foreign, the walk ended before
-// the target, or no final reply came.
+// selected, or the dialog's tree shows it selected when the wait has ended
+// without that report (or the x86 build, handed a 32-bit dialog, ends with
+// 0); -1 when the process's machine cannot be told or is foreign, the walk
+// ended before the target, or the wait ended with the target not selected.
 int DriveFolderDialog(HWND dialog, const std::wstring& path, DialogType type);
 
 // Searches the path and each of its ancestors once, so that slow volumes and
@@ -25,14 +31,27 @@ std::wstring X86BuildPathBeside(const std::wstring& programPath);
 // Path of the x86 build's hook library next to the given program file.
 std::wstring X86LibraryPathBeside(const std::wstring& programPath);
 
+// The folder whose contents a 32-bit program sees elsewhere (System32, which
+// WOW64 shows it as SysWOW64), or empty where the system redirects none.
+std::wstring FolderRedirectedForX86();
+
+// Runs the x86 build beside programPath on the path and passes its exit
+// status on: only it can enter a 32-bit process. -1 without starting it when
+// it or its library is missing, or when programPath lies in redirectedFolder
+// (or below it), where the x86 build would look for its library in vain.
+int HandOverToX86Build(const std::wstring& path, const std::wstring& programPath,
+                       const std::wstring& redirectedFolder);
+
 enum class WalkReply { Finished, NotYet, NotReached, None };
 
 // One exchange with the hook library: a hidden carrier window titled with the
-// display path, whose thread (the caller's) receives the hook's replies, and
-// the hook installed in the dialog's thread. DriveFolderDialog runs its steps
-// in order; the benchmark times them one by one.
+// display path, which receives the hook's replies, and the hook installed in
+// the dialog's thread. DriveFolderDialog runs its steps in order; the
+// benchmark times them one by one.
 class FolderHookSession {
 public:
+    // Installs no hook when the carrier cannot let in the replies of a dialog
+    // that runs at a lower integrity level than this process.
     FolderHookSession(HWND dialog, const std::wstring& displayPath, DialogType type);
     ~FolderHookSession();
     FolderHookSession(const FolderHookSession&) = delete;
@@ -40,16 +59,21 @@ public:
 
     // Whether the carrier exists and the hook is installed.
     explicit operator bool() const noexcept { return hook_ != nullptr; }
+    HWND carrier() const noexcept { return carrier_; }
 
     // The hook's next reply; None after 10 passes of up to 100 ms without one.
-    // Only thread messages count; everything else is dropped.
+    // Only the three replies posted to the carrier count; everything else,
+    // thread messages included, is dropped.
     WalkReply AwaitReply();
     // Answers a not-yet reply: the dialog to the foreground, a short pause for
     // the folder's children, then WM_NULL, on which the hook tries again.
     void Nudge() const;
     // Replies and nudges until the walk has ended: Finished, NotReached, or
-    // None when the hook went silent.
+    // None when kWalkBoundMs have passed, the dialog's thread hung or went
+    // away, or the nudges ran out.
     WalkReply AwaitOutcome();
+    // Whether the dialog's tree shows the display path selected now.
+    bool TreeShowsTarget() const;
     // Removes the hook and the carrier and brings the dialog to the foreground.
     void End();
 
@@ -57,6 +81,8 @@ private:
     void RemoveHookAndCarrier() noexcept;
 
     TargetWindow dialog_;
+    DialogType type_;
+    std::wstring displayPath_;
     HWND carrier_ = nullptr;
     HHOOK hook_ = nullptr;
 };

@@ -3,10 +3,11 @@
 //
 // The hook may be called in any thread it was ever installed in, for any
 // installation the shared section names, and again from inside its own tree
-// messages (the dialog's code pumps messages while it selects and expands).
+// messages (the dialog's code may pump messages while it answers them).
 // It acts only for the current installation, only in the thread that owns
 // both the dialog and its tree, and never inside itself; every other call is
-// passed on untouched.
+// passed on untouched. An acting call only reads the tree and posts: the
+// walk goes on level by level as the dialog carries out what it posted.
 
 #include "hooklib/CorvaneLib.h"
 
@@ -61,9 +62,6 @@ ProcessWalk current;
 // pumps while it handles a tree message) and other threads pass on.
 LONG volatile acting = 0;
 
-constexpr int kOldStyleTreeId = 14145;
-constexpr int kNameSpaceTreeId = 100;
-
 // Read from the thread's environment block (its client id), which needs no
 // import. GCC's own reading of these offsets trips its array-bounds check.
 DWORD CurrentThreadId() {
@@ -113,11 +111,10 @@ bool ReadInstallation(Installation& installation) {
 HWND FindTree(const Installation& installation) {
     HWND tree = nullptr;
     if (installation.type == OldFolderBrowser) {
-        tree = GetDlgItem(installation.dialog, kOldStyleTreeId);
+        tree = GetDlgItem(installation.dialog, cvlib::kOldStyleTreeId);
     } else {
-        const HWND nameSpace =
-            FindWindowExW(installation.dialog, nullptr, L"SHBrowseForFolder ShellNameSpace Control", nullptr);
-        tree = nameSpace != nullptr ? GetDlgItem(nameSpace, kNameSpaceTreeId) : nullptr;
+        const HWND nameSpace = FindWindowExW(installation.dialog, nullptr, cvlib::kNameSpaceClass, nullptr);
+        tree = nameSpace != nullptr ? GetDlgItem(nameSpace, cvlib::kNameSpaceTreeId) : nullptr;
     }
     // A tree of another thread would be sent pointers into this one's stack.
     if (!IsOwnedByThisThread(tree) || !HasClass(tree, L"SysTreeView32"))
@@ -132,11 +129,13 @@ void BeginWalk(const Installation& installation) {
     cvlib::BeginTreeWalk(current.walk, FindTree(installation), installation.carrier);
 }
 
+// To the carrier window itself: a window can let posts from a lower integrity
+// level in, a thread cannot.
 void Reply(UINT message) {
-    PostThreadMessageW(GetWindowThreadProcessId(current.installation.carrier, nullptr), message, 0, 0);
+    PostMessageW(current.installation.carrier, message, 0, 0);
 }
 
-void Act(DialogType type) {
+void Act(DialogType type, const MSG& retrieved) {
     Installation installation;
     if (!ReadInstallation(installation))
         return;
@@ -149,11 +148,14 @@ void Act(DialogType type) {
         return;
     if (!walking)
         BeginWalk(installation);
+    cvlib::NoteRetrievedMessage(current.walk, retrieved);
     cvlib::WalkStep step = cvlib::WalkStep::NotReached;
     // A tree that has gone since the walk began is not followed to whatever
     // window reuses its handle.
     if (current.walk.tree == nullptr || IsOwnedByThisThread(current.walk.tree))
         step = cvlib::ContinueTreeWalk(current.walk);
+    if (step == cvlib::WalkStep::Waiting)
+        return;
     if (step == cvlib::WalkStep::NotYet) {
         Reply(cvlib::kWalkNotYet);
         return;
@@ -162,24 +164,24 @@ void Act(DialogType type) {
     Reply(step == cvlib::WalkStep::Finished ? cvlib::kWalkFinished : cvlib::kWalkNotReached);
 }
 
-void ActOnce(int code, DialogType type) {
+void ActOnce(int code, DialogType type, const MSG& retrieved) {
     if (code != HC_ACTION)
         return;
     if (InterlockedCompareExchange(&acting, 1, 0) != 0)
         return;
-    Act(type);
+    Act(type, retrieved);
     InterlockedExchange(&acting, 0);
 }
 
 LRESULT CALLBACK ClassicTreeHookProc(int code, WPARAM wParam, LPARAM lParam) {
-    ActOnce(code, OldFolderBrowser);
+    ActOnce(code, OldFolderBrowser, *reinterpret_cast<const MSG*>(lParam));
     return CallNextHookEx(sharedHook, code, wParam, lParam);
 }
 
 LRESULT CALLBACK NameSpaceTreeHookProc(int code, WPARAM wParam, LPARAM lParam) {
     const MSG* message = reinterpret_cast<const MSG*>(lParam);
     if (message->message == WM_NULL)
-        ActOnce(code, NewFolderBrowser);
+        ActOnce(code, NewFolderBrowser, *message);
     return CallNextHookEx(sharedHook, code, wParam, lParam);
 }
 

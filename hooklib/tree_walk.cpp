@@ -38,6 +38,20 @@ bool ReadItemText(HWND tree, HTREEITEM item, wchar_t* text) {
     return !FillsBuffer(text);
 }
 
+// Posts the tree the selection of the current item, its expansion when the
+// path goes deeper, and the mark behind them.
+bool PostSelection(TreeWalk& walk, bool expand) {
+    const LPARAM item = reinterpret_cast<LPARAM>(walk.current);
+    if (!PostMessageW(walk.tree, TVM_SELECTITEM, TVGN_CARET, item))
+        return false;
+    if (expand && !PostMessageW(walk.tree, TVM_EXPAND, TVE_EXPAND, item))
+        return false;
+    if (!PostMessageW(walk.tree, WM_NULL, kCarriedOutMark, item))
+        return false;
+    walk.awaited = walk.current;
+    return true;
+}
+
 } // namespace
 
 const wchar_t* MatchPathComponent(const wchar_t* remaining, const wchar_t* text) {
@@ -57,6 +71,9 @@ void BeginTreeWalk(TreeWalk& walk, HWND tree, HWND carrier) {
     walk.path[kPathCapacity - 1] = L'\0';
     walk.tree = tree;
     walk.remaining = walk.path;
+    walk.componentEnd = nullptr;
+    walk.awaited = nullptr;
+    walk.carriedOut = nullptr;
     walk.retries = 0;
     walk.current = nullptr;
     if (tree == nullptr)
@@ -69,11 +86,29 @@ void BeginTreeWalk(TreeWalk& walk, HWND tree, HWND carrier) {
 }
 
 WalkStep ContinueTreeWalk(TreeWalk& walk) {
+    if (walk.awaited != nullptr)
+        return WalkStep::Waiting;
     wchar_t text[kItemTextCapacity];
     for (int visited = 0; walk.current != nullptr; ++visited) {
         if (visited == kItemsPerCall) {
             walk.current = nullptr;
             break;
+        }
+        if (walk.current == walk.carriedOut) {
+            if (*walk.componentEnd == L'\0') {
+                if (NextItem(walk.tree, TVGN_CARET, nullptr) == walk.current)
+                    return WalkStep::Finished;
+                walk.current = nullptr;
+                break;
+            }
+            const HTREEITEM child = NextItem(walk.tree, TVGN_CHILD, walk.current);
+            if (child == nullptr && walk.retries < kRetryBudget) {
+                ++walk.retries;
+                return WalkStep::NotYet;
+            }
+            walk.current = child;
+            walk.remaining = walk.componentEnd + 1;
+            continue;
         }
         const wchar_t* end = nullptr;
         if (ReadItemText(walk.tree, walk.current, text))
@@ -82,19 +117,22 @@ WalkStep ContinueTreeWalk(TreeWalk& walk) {
             walk.current = NextItem(walk.tree, TVGN_NEXT, walk.current);
             continue;
         }
-        SendMessageW(walk.tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(walk.current));
-        if (*end == L'\0')
-            return WalkStep::Finished;
-        SendMessageW(walk.tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(walk.current));
-        const HTREEITEM child = NextItem(walk.tree, TVGN_CHILD, walk.current);
-        if (child == nullptr && walk.retries < kRetryBudget) {
-            ++walk.retries;
-            return WalkStep::NotYet;
+        walk.componentEnd = end;
+        if (!PostSelection(walk, *end != L'\0')) {
+            walk.current = nullptr;
+            break;
         }
-        walk.current = child;
-        walk.remaining = end + 1;
+        return WalkStep::Waiting;
     }
     return WalkStep::NotReached;
+}
+
+void NoteRetrievedMessage(TreeWalk& walk, const MSG& message) {
+    if (walk.awaited != nullptr && message.hwnd == walk.tree && message.message == WM_NULL &&
+        message.wParam == kCarriedOutMark && message.lParam == reinterpret_cast<LPARAM>(walk.awaited)) {
+        walk.carriedOut = walk.awaited;
+        walk.awaited = nullptr;
+    }
 }
 
 } // namespace cvlib

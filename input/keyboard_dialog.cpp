@@ -26,27 +26,37 @@ bool FocusFileNameBox(HWND dialog, HWND box) {
     return SetForegroundWindow(dialog) && GetFocus() == box;
 }
 
-// The key state is shared with the dialog's thread while the input is
-// attached, and a key's toggle bit flips each time that thread takes the
-// key's press from its queue.
-bool EnterToggle() {
-    return (GetKeyState(VK_RETURN) & 1) != 0;
+void PressEnter() {
+    KeystrokeBatch batch;
+    batch.AddKeyPress(VK_RETURN);
+    batch.Send();
 }
 
-// Empties the box, types the folder and Enter so the dialog changes into it:
-// one batch, so that nothing the user types can come between them. Returns
-// once the dialog has taken the Enter and finished the change of folder, or
-// at the bounds.
-void EnterFolder(const TargetWindow& box, const std::wstring& boxText, const std::wstring& folderPart) {
-    const bool toggleBefore = EnterToggle();
+// Empties the box and types the folder: one batch, so that nothing the user
+// types can come between the keys. True once the box shows exactly the folder
+// text: only then may Enter go, or the dialog could take a mixed text for the
+// chosen file.
+bool TypeFolder(const TargetWindow& box, const std::wstring& boxText, const std::wstring& folderPart) {
     KeystrokeBatch batch;
     AddBackspaces(batch, boxText.size());
     batch.AddText(folderPart);
-    batch.AddKeyPress(VK_RETURN);
     batch.Send();
-    PollUntil([&] { return EnterToggle() != toggleBefore; }, kDialogLayoutBoundMs);
-    if (!folderPart.empty())
-        WaitForFolderChange(box, folderPart);
+    return PollUntil([&] { return box.ReadControlText() == folderPart; }, kDialogLayoutBoundMs);
+}
+
+// Enter with the folder in the box changes into it. The folder text stays in
+// the box until the dialog has taken the Enter and finished, so the wait
+// below cannot end early. A dialog whose auto-complete list was open spends
+// the first Enter on closing it and keeps the folder text; one more Enter
+// takes it there.
+void ChangeIntoFolder(HWND dialog, const TargetWindow& box, const std::wstring& folderPart) {
+    PressEnter();
+    if (folderPart.empty() || WaitForFolderChange(box, folderPart))
+        return;
+    if (!box.IsShown() || !FocusFileNameBox(dialog, box.handle()))
+        return;
+    PressEnter();
+    WaitForFolderChange(box, folderPart, kRepeatedCommandWaitMs);
 }
 
 // Replaces what the box holds by the name, typed, and selects it.
@@ -93,7 +103,9 @@ int TargetWindow::FillKeyboardFileDialog(const std::wstring& path, const TargetW
     // that text behind the typed folder, and Enter would submit the mix as
     // the chosen file.
     SendToDialog(fileNameBox.handle(), EM_SETSEL, 0, -1);
-    EnterFolder(fileNameBox, boxText, folderPart);
+    if (!TypeFolder(fileNameBox, boxText, folderPart) || !FocusFileNameBox(window_, fileNameBox.handle()))
+        return -1;
+    ChangeIntoFolder(window_, fileNameBox, folderPart);
 
     // The name goes in once the folder change has ended, which empties the
     // box, and is typed again if a late one emptied it all the same.

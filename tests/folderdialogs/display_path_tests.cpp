@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <objbase.h>
 #include <shlobj.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "folderdialogs/display_path.h"
+#include "folderdialogs/tree_selection.h"
 #include "support/host.h"
 #include "support/text.h"
 #include "support/windows.h"
@@ -78,6 +81,36 @@ TEST(ResolveDisplayPath, EqualsTheChainOfItemTextsTheRealDialogShows) {
         }, 5000));
         test::PumpMessages(100);
         EXPECT_EQ(host.Lines(L"TREE").back(), displayPath);
+        EXPECT_EQ(corvane::ReadSelectedTreePath(corvane::FindFolderDialogTree(host.dialog(), OldFolderBrowser)),
+                  displayPath)
+            << "read from outside the dialog's process";
+    }
+}
+
+// The shell's folders may need COM: the thread is given an apartment for the
+// calls and leaves as it came, without COM or in the apartment it was in.
+TEST(ResolveDisplayPath, LeavesTheThreadsComStateAsItFoundIt) {
+    struct Row {
+        const char* before;
+        DWORD initialise; // 0: none
+    };
+    for (const Row& row : {Row{"no COM", 0}, Row{"single-threaded", COINIT_APARTMENTTHREADED},
+                           Row{"multithreaded", COINIT_MULTITHREADED}}) {
+        std::thread([&] {
+            SCOPED_TRACE(row.before);
+            const bool initialised = row.initialise != 0 && SUCCEEDED(CoInitializeEx(nullptr, row.initialise));
+            ASSERT_EQ(initialised, row.initialise != 0);
+            APTTYPE before{};
+            APTTYPEQUALIFIER qualifier{};
+            const HRESULT beforeResult = CoGetApartmentType(&before, &qualifier);
+            EXPECT_FALSE(ResolveDisplayPath(L"C:\\windows").empty());
+            APTTYPE after{};
+            EXPECT_EQ(CoGetApartmentType(&after, &qualifier), beforeResult);
+            EXPECT_EQ(after, before);
+            if (initialised)
+                CoUninitialize();
+            EXPECT_EQ(CoGetApartmentType(&after, &qualifier), CO_E_NOTINITIALIZED) << "initialised once more than undone";
+        }).join();
     }
 }
 

@@ -1,5 +1,5 @@
 // What of the folder driver needs no dialog: the hand-over's command
-// line and program path, and the probe of a path's ancestors.
+// line, program path and start, and the probe of a path's ancestors.
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,13 @@
 #include "program/entry.h"
 #include "folderdialogs/command_line.h"
 #include "folderdialogs/folder_driver.h"
+#include "support/process.h"
+#include "support/text.h"
+#include "support/windows.h"
 
 namespace {
+
+namespace test = corvane::test;
 
 // The x86 build reads the hand-over with the same splitting as every run.
 TEST(HandOverCommandLine, TargetPathArrivesUnchanged) {
@@ -61,6 +66,39 @@ TEST(HandOverProgram, IsTheX86BuildBesideThisProgram) {
         << "written with backslashes";
     EXPECT_EQ(corvane::X86BuildPathBeside(L"\\\\server\\share\\Corvane.x86-64.exe"),
               L"\\\\server\\share\\Corvane.x86-32.exe");
+}
+
+// Wine does not pass a process's error mode on to the processes it starts.
+bool ChildrenInheritTheErrorMode() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr;
+}
+
+// A copy of the test host stands in for the x86 build: handed the path
+// "error-mode", it leaves a file "started" beside itself and ends with 0 only
+// when started with the error mode that keeps the loader's boxes away. Where
+// WOW64 would show a 32-bit program another folder (System32 and below),
+// nothing is started.
+TEST(HandOverProgram, StartsQuietlyUnlessWow64WouldRedirectItsFolder) {
+    test::TempFolder root;
+    const std::wstring system = root.MakeFolder(L"System32");
+    ASSERT_TRUE(CopyFileW(test::BinaryPath(L"testhost").c_str(), (system + L"\\Corvane.x86-32.exe").c_str(), FALSE));
+    root.MakeFile(L"System32\\CorvaneLib.x86-32.dll");
+    const std::wstring program = system + L"\\Corvane.x86-64.exe";
+    const std::wstring marker = system + L"\\started";
+    std::wstring upper = system;
+    CharUpperW(upper.data());
+    struct Row {
+        std::wstring redirected;
+        bool started;
+    };
+    for (const Row& row : {Row{L"", true}, Row{root.path() + L"\\System3", true}, Row{system + L"2", true},
+                           Row{system, false}, Row{system + L"\\", false}, Row{upper, false}, Row{root.path(), false}}) {
+        SCOPED_TRACE("redirected folder: " + test::ToUtf8(row.redirected));
+        DeleteFileW(marker.c_str());
+        const int status = corvane::HandOverToX86Build(L"error-mode", program, row.redirected);
+        EXPECT_EQ(GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES, row.started);
+        EXPECT_EQ(status, row.started && ChildrenInheritTheErrorMode() ? 0 : -1);
+    }
 }
 
 DWORD WINAPI ProbeOnThread(void* parameter) {

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "folderdialogs/display_path.h"
+#include "folderdialogs/folder_driver.h"
+#include "folderdialogs/tree_selection.h"
+#include "hooklib/CorvaneLib.h"
 #include "support/host.h"
 #include "support/text.h"
 #include "support/windows.h"
@@ -105,18 +108,52 @@ TEST(SystemFolderDialog, TargetTheTreeDoesNotShowEndsWithMinusOne) {
     EXPECT_TRUE(host.StillOpen());
 }
 
-// A dialog whose thread retrieves no messages through the whole wait has not
-// been driven. Once it answers again, a run drives it.
-TEST(SystemFolderDialog, DialogThreadBusyThroughTheWaitEndsWithMinusOne) {
+// A dialog whose thread retrieves no messages for a while (but not so long
+// that the system calls it hung) is waited for, well past a second.
+TEST(SystemFolderDialog, DialogThreadBusyForAWhileIsWaitedFor) {
     test::TempFolder folder;
     const std::wstring target = folder.MakeFolder(L"target");
-    // Longer than a run takes to start, find the dialog and wait for the hook.
-    HostDialog host({L"browse", L"--busy-after-ready", L"5000"});
+    HostDialog host({L"browse", L"--busy-after-ready", L"2500"});
     ASSERT_TRUE(host.WaitFor(L"BUSY"));
-    EXPECT_EQ(RunCorvane({target}), -1);
-    ASSERT_TRUE(host.WaitFor(L"IDLE"));
     EXPECT_EQ(RunCorvane({target}), 0);
+    EXPECT_TRUE(host.WaitFor(L"IDLE", 0).has_value()) << "the run ended before the busy thread answered";
     EXPECT_TRUE(host.SelectionBecomes(target));
+}
+
+// The hook's replies come to the carrier window; the same messages posted to
+// the thread or to another window are no replies.
+TEST(SystemFolderDialog, CarrierTakesRepliesOnlyAddressedToItself) {
+    test::TempFolder folder;
+    HostDialog host({L"browse"});
+    const test::OwnedWindow other = test::CreateTopLevel(L"STATIC");
+    PostThreadMessageW(GetCurrentThreadId(), cvlib::kWalkFinished, 0, 0);
+    PostMessageW(other.get(), cvlib::kWalkFinished, 0, 0);
+    corvane::FolderHookSession session(host.dialog(), corvane::ResolveDisplayPath(folder.path()) + L"\\missing",
+                                       OldFolderBrowser);
+    ASSERT_TRUE(session);
+    EXPECT_EQ(session.AwaitOutcome(), corvane::WalkReply::NotReached);
+    session.End();
+}
+
+// The carrier lets exactly the three replies in from a lower integrity level.
+// Where the system keeps per-window message filters (Wine keeps none), a
+// second admission of each reply finds it admitted already, and an admission
+// of another message finds that it was not.
+TEST(SystemFolderDialog, CarrierAdmitsTheRepliesFromLowerLevels) {
+    HostDialog host({L"browse"});
+    const corvane::FolderHookSession open(host.dialog(), L"x", OldFolderBrowser);
+    ASSERT_TRUE(open);
+    const auto admit = [&](UINT message) {
+        CHANGEFILTERSTRUCT status{sizeof(status), 0xFFFF};
+        EXPECT_TRUE(ChangeWindowMessageFilterEx(open.carrier(), message, MSGFLT_ALLOW, &status));
+        return status.ExtStatus;
+    };
+    const DWORD other = admit(cvlib::kWalkNotReached + 1);
+    if (other == 0xFFFF)
+        GTEST_SKIP() << "this system reports no message filter status";
+    EXPECT_EQ(other, static_cast<DWORD>(MSGFLTINFO_NONE)) << "another message was let in too";
+    for (const UINT reply : {cvlib::kWalkFinished, cvlib::kWalkNotYet, cvlib::kWalkNotReached})
+        EXPECT_EQ(admit(reply), static_cast<DWORD>(MSGFLTINFO_ALREADYALLOWED_FORWND)) << "reply " << std::hex << reply;
 }
 
 TEST(NameSpaceStandIn, WalkReachesTheTargetAndTheDialogReturnsIt) {
@@ -124,6 +161,31 @@ TEST(NameSpaceStandIn, WalkReachesTheTargetAndTheDialogReturnsIt) {
     const std::wstring target = folder.MakeFolder(L"alpha\\beta gamma\\delta");
     HostDialog host({L"folder-standin"});
     ExpectNavigatedAndReturned(host, target);
+}
+
+// One level takes 1.5 s to expand, the dialog's thread busy all the while:
+// the run waits for it and reaches the target.
+TEST(NameSpaceStandIn, SlowLevelIsWaitedFor) {
+    test::TempFolder folder;
+    const std::wstring target = folder.MakeFolder(L"slow\\beyond");
+    HostDialog host({L"folder-standin", L"--slow-folder", L"slow", L"--slow-ms", L"1500"});
+    EXPECT_EQ(RunCorvane({target}), 0);
+    EXPECT_TRUE(host.WaitFor(L"SLOW", 0).has_value()) << "no level was slow";
+    EXPECT_TRUE(host.SelectionBecomes(target));
+    EXPECT_EQ(corvane::ReadSelectedTreePath(corvane::FindFolderDialogTree(host.dialog(), NewFolderBrowser)),
+              corvane::ResolveDisplayPath(target));
+}
+
+// A level that keeps the thread busy for 40 s: the system calls the thread
+// hung long before, and the run ends with -1 within its bound, leaving the
+// dialog's program running.
+TEST(NameSpaceStandIn, LevelThatHangsTheDialogEndsWithMinusOneWithinTheBound) {
+    test::TempFolder folder;
+    const std::wstring target = folder.MakeFolder(L"stuck\\beyond");
+    HostDialog host({L"folder-standin", L"--slow-folder", L"stuck", L"--slow-ms", L"40000"});
+    EXPECT_EQ(RunCorvane({target}, test::ThisArch(), corvane::kWalkBoundMs + 5000), -1);
+    EXPECT_TRUE(host.WaitFor(L"SLOW", 0).has_value()) << "the walk never reached the slow level";
+    EXPECT_FALSE(host.process().WaitForExit(0).has_value()) << "the dialog's program ended";
 }
 
 // Children that appear a while after each expansion: the hook answers not

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "core/unique_handle.h"
 #include "folderdialogs/process_bitness.h"
 #include "support/host.h"
@@ -35,6 +37,38 @@ TEST(ProcessBitness, RouteFollowsTheDialogsMachine) {
                            Row{kUnknown, kI386, FolderDialogRoute::Refuse}}) {
         EXPECT_EQ(corvane::RouteForMachines(row.dialog, row.own), row.route)
             << "dialog machine 0x" << std::hex << row.dialog << ", own 0x" << row.own;
+    }
+}
+
+// The machine is taken from the newest query the system has. On ARM64 an
+// x64 process is emulated outside WOW64, so IsWow64Process2 names only the
+// system's machine for it; GetProcessInformation names x64.
+TEST(ProcessBitness, MachineAndRouteFromTheSystemsAnswers) {
+    constexpr USHORT kUnknown = IMAGE_FILE_MACHINE_UNKNOWN;
+    constexpr USHORT kI386 = IMAGE_FILE_MACHINE_I386;
+    constexpr USHORT kAmd64 = IMAGE_FILE_MACHINE_AMD64;
+    constexpr USHORT kArm64 = IMAGE_FILE_MACHINE_ARM64;
+    using Wow64 = corvane::Wow64Machines;
+    struct Row {
+        const char* process;
+        std::optional<USHORT> machineTypeInfo;
+        std::optional<Wow64> wow64Process2;
+        USHORT machine;
+        FolderDialogRoute routeForX64Build;
+    };
+    for (const Row& row : {
+             Row{"x64 on ARM64", kAmd64, Wow64{kUnknown, kArm64}, kAmd64, FolderDialogRoute::DriveHere},
+             Row{"ARM64 on ARM64", kArm64, Wow64{kUnknown, kArm64}, kArm64, FolderDialogRoute::Refuse},
+             Row{"x86 on ARM64", kI386, Wow64{kI386, kArm64}, kI386, FolderDialogRoute::HandOver},
+             Row{"ARM64 on Windows 10", std::nullopt, Wow64{kUnknown, kArm64}, kArm64, FolderDialogRoute::Refuse},
+             Row{"x86 on Windows 10", std::nullopt, Wow64{kI386, kAmd64}, kI386, FolderDialogRoute::HandOver},
+             Row{"x64 on Windows 10", std::nullopt, Wow64{kUnknown, kAmd64}, kAmd64, FolderDialogRoute::DriveHere},
+             Row{"IsWow64Process2 failed", std::nullopt, Wow64{kUnknown, kUnknown}, kUnknown, FolderDialogRoute::Refuse},
+             Row{"neither query exists", std::nullopt, std::nullopt, kUnknown, FolderDialogRoute::Refuse}}) {
+        SCOPED_TRACE(row.process);
+        const USHORT machine = corvane::MachineFromAnswers(row.machineTypeInfo, row.wow64Process2);
+        EXPECT_EQ(machine, row.machine);
+        EXPECT_EQ(corvane::RouteForMachines(machine, kAmd64), row.routeForX64Build);
     }
 }
 

@@ -129,18 +129,19 @@ struct Replies {
     int total() const { return finished + notYet + notReached; }
 };
 
-// Adds the hook's replies (thread messages) in this thread's queue, waiting up
-// to timeoutMs until there are enough.
+// Adds the hook's replies in this thread's queue, waiting up to timeoutMs
+// until there are enough. The carriers are this thread's only windows.
 void TakeReplies(Replies& replies, const std::function<bool(const Replies&)>& enough = {}, DWORD timeoutMs = 0) {
     const DWORD start = GetTickCount();
     for (;;) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.hwnd != nullptr)
+            const bool toCarrier = message.hwnd != nullptr;
+            if (toCarrier)
                 DispatchMessageW(&message);
-            replies.finished += message.hwnd == nullptr && message.message == cvlib::kWalkFinished;
-            replies.notYet += message.hwnd == nullptr && message.message == cvlib::kWalkNotYet;
-            replies.notReached += message.hwnd == nullptr && message.message == cvlib::kWalkNotReached;
+            replies.finished += toCarrier && message.message == cvlib::kWalkFinished;
+            replies.notYet += toCarrier && message.message == cvlib::kWalkNotYet;
+            replies.notReached += toCarrier && message.message == cvlib::kWalkNotReached;
         }
         const DWORD elapsed = GetTickCount() - start;
         if ((enough && enough(replies)) || elapsed >= timeoutMs)
@@ -337,12 +338,12 @@ TEST(HookLibrary, EndlessSiblingChainEndsTheWalkAndTheDialogStillAnswers) {
     }
 }
 
-// Selecting and expanding run the dialog's own code, which may pump messages:
-// here every selection posts a WM_NULL and retrieves it, so the hook is
-// called inside its own acting call.
-LRESULT CALLBACK PumpingOnSelect(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
+// Reading an item's text can run the dialog's own code (a text callback),
+// which may pump messages: here every read posts a WM_NULL and retrieves it,
+// so the hook is called inside its own acting call.
+LRESULT CALLBACK PumpingOnRead(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
     static bool pumping = false;
-    if (message == TVM_SELECTITEM && !pumping) {
+    if (message == TVM_GETITEMW && !pumping) {
         pumping = true;
         PostMessageW(GetAncestor(tree, GA_ROOT), WM_NULL, 0, 0);
         MSG retrieved;
@@ -362,7 +363,7 @@ TEST(HookLibrary, CallsFromInsideAnActingCallPassOn) {
             alpha = AddItem(tree, root, L"Alpha");
             AddItem(tree, alpha, L"Other");
             beta = AddItem(tree, alpha, L"Beta");
-            SubclassTree(tree, PumpingOnSelect);
+            SubclassTree(tree, PumpingOnRead);
         });
         Installation installation(dialog, type, L"Alpha\\Beta");
         const Replies replies = AwaitExactly(dialog, 1);

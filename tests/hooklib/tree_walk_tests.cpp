@@ -66,7 +66,21 @@ public:
     Walk(HWND tree, const std::wstring& title) : carrier_(Carrier(title)) {
         cvlib::BeginTreeWalk(state_, tree, carrier_.get());
     }
-    cvlib::WalkStep Step() { return cvlib::ContinueTreeWalk(state_); }
+    // One call of the walk, as the hook makes it for a retrieved message.
+    cvlib::WalkStep Call(const MSG& retrieved = {}) {
+        cvlib::NoteRetrievedMessage(state_, retrieved);
+        return cvlib::ContinueTreeWalk(state_);
+    }
+    // Calls the walk until it has more to say than Waiting, retrieving and
+    // dispatching what it posts, as the dialog's thread does.
+    cvlib::WalkStep Step() {
+        cvlib::WalkStep step = Call();
+        for (MSG message; step == cvlib::WalkStep::Waiting && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
+            step = Call(message);
+            DispatchMessageW(&message);
+        }
+        return step;
+    }
     // Continues while the walk answers not yet; returns how often it did.
     int NotYetAnswersBeforeEnd(int limit = 200) {
         int notYet = 0;
@@ -96,6 +110,59 @@ TEST(TreeWalk, SelectsAndExpandsEachMatchingLevel) {
     EXPECT_TRUE(tree.Expanded(alpha));
     EXPECT_TRUE(tree.Expanded(beta));
     EXPECT_FALSE(tree.Expanded(gamma)) << "the last level is selected, not expanded";
+}
+
+// The walk posts its selections and expansions: the tree carries them out
+// after the walk's call has returned, and the walk goes on only behind its
+// own mark for that item.
+TEST(TreeWalk, SelectionAndExpansionRunAfterTheCallThatPostsThem) {
+    ItemTree tree;
+    const HTREEITEM alpha = tree.Add(tree.root(), L"Alpha");
+    const HTREEITEM beta = tree.Add(alpha, L"Beta");
+    Walk walk(tree.window(), L"Alpha\\Beta");
+    EXPECT_EQ(walk.Call(), cvlib::WalkStep::Waiting);
+    EXPECT_EQ(tree.Selected(), nullptr) << "selected inside the walk's call";
+    EXPECT_FALSE(tree.Expanded(alpha)) << "expanded inside the walk's call";
+
+    const auto mark = [&](WPARAM wParam, HTREEITEM item) {
+        MSG message{};
+        message.hwnd = tree.window();
+        message.message = WM_NULL;
+        message.wParam = wParam;
+        message.lParam = reinterpret_cast<LPARAM>(item);
+        return message;
+    };
+    EXPECT_EQ(walk.Call(mark(0, alpha)), cvlib::WalkStep::Waiting) << "a plain WM_NULL";
+    EXPECT_EQ(walk.Call(mark(cvlib::kCarriedOutMark, beta)), cvlib::WalkStep::Waiting) << "another item's mark";
+    MSG message;
+    int posted = 0;
+    while (PeekMessageW(&message, tree.window(), 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&message);
+        ++posted;
+    }
+    EXPECT_EQ(posted, 3) << "selection, expansion and mark";
+    EXPECT_EQ(tree.Selected(), alpha);
+    EXPECT_TRUE(tree.Expanded(alpha));
+    EXPECT_EQ(walk.Call(mark(cvlib::kCarriedOutMark, alpha)), cvlib::WalkStep::Waiting) << "Beta posted in turn";
+    EXPECT_EQ(walk.Step(), cvlib::WalkStep::Finished);
+    EXPECT_EQ(tree.Selected(), beta);
+}
+
+// A last item that the tree does not select (here its parent vetoes the
+// change) is not reported as reached.
+LRESULT CALLBACK VetoingSelectionChanges(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == TVN_SELCHANGINGW)
+        return TRUE;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST(TreeWalk, SelectionTheTreeRefusesIsNotReached) {
+    ItemTree tree;
+    tree.Add(tree.root(), L"Alpha");
+    SetWindowLongPtrW(GetParent(tree.window()), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(VetoingSelectionChanges));
+    Walk walk(tree.window(), L"Alpha");
+    EXPECT_EQ(walk.Step(), cvlib::WalkStep::NotReached);
+    EXPECT_EQ(tree.Selected(), nullptr);
 }
 
 TEST(TreeWalk, ComponentsMatchOnlyExactly) {

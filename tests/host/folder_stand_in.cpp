@@ -3,7 +3,9 @@
 // (tree id 100) and shows the shell's namespace from "Desktop" down, each
 // folder's children filled in only when the folder is expanded. With
 // --late-children MS the children appear that long after the expansion, the
-// way a slow volume or network share answers. --extra-items N puts N more
+// way a slow volume or network share answers; with --slow-folder NAME the
+// folder of that name takes --slow-ms MS to expand, its thread busy listing
+// it. --extra-items N puts N more
 // items (no folders behind them) before the desktop's own children, and
 // --long-item N one item with an N-character text.
 
@@ -47,6 +49,8 @@ struct FolderStandIn {
     HWND dialog = nullptr;
     HWND tree = nullptr;
     int lateChildrenMs = 0;
+    std::wstring slowFolder;
+    int slowMs = 0;
     int extraItems = 0;
     int longItemLength = 0;
     std::set<HTREEITEM> expandedOnce;
@@ -134,9 +138,24 @@ void FillChildren(HTREEITEM item) {
     folder->Release();
 }
 
+std::wstring TextOf(HWND tree, HTREEITEM item) {
+    wchar_t text[1024] = L"";
+    TVITEMW query{};
+    query.mask = TVIF_TEXT | TVIF_HANDLE;
+    query.hItem = item;
+    query.pszText = text;
+    query.cchTextMax = 1024;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
+    return text;
+}
+
 void OnExpanding(HTREEITEM item) {
     if (!standIn.expandedOnce.insert(item).second)
         return;
+    if (!standIn.slowFolder.empty() && TextOf(standIn.tree, item) == standIn.slowFolder) {
+        Report(L"SLOW", standIn.slowFolder);
+        Sleep(static_cast<DWORD>(standIn.slowMs));
+    }
     if (standIn.lateChildrenMs <= 0) {
         FillChildren(item);
         return;
@@ -233,14 +252,8 @@ std::wstring SelectedTreeChain(HWND tree) {
             SendMessageW(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
         if (parent == nullptr)
             break;
-        wchar_t text[1024] = L"";
-        TVITEMW query{};
-        query.mask = TVIF_TEXT | TVIF_HANDLE;
-        query.hItem = item;
-        query.pszText = text;
-        query.cchTextMax = 1024;
-        SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
-        chain = chain.empty() ? std::wstring(text) : std::wstring(text) + L"\\" + chain;
+        const std::wstring text = TextOf(tree, item);
+        chain = chain.empty() ? text : text + L"\\" + chain;
         item = parent;
     }
     return chain;
@@ -251,6 +264,8 @@ int RunFolderStandIn(const Options& options) {
     InitCommonControlsEx(&controls);
     test::RegisterWindowClass(kNameSpaceClass, NameSpaceProcedure);
     standIn.lateChildrenMs = options.GetInt(L"late-children", 0);
+    standIn.slowFolder = options.Get(L"slow-folder");
+    standIn.slowMs = options.GetInt(L"slow-ms", 0);
     standIn.extraItems = options.GetInt(L"extra-items", 0);
     standIn.longItemLength = options.GetInt(L"long-item", 0);
 

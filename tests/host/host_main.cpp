@@ -8,13 +8,17 @@
 //   testhost module-path           (reports its own file path)
 //   testhost lock-timeout          (reports TIMEOUT, the foreground lock
 //                                    timeout as a fresh process reads it)
+//   testhost error-mode            (leaves a file "started" beside itself;
+//                                    ends with 0 when started with the error
+//                                    mode that keeps critical-error boxes away)
 //   testhost standin F1..F6|O1..O4 [--class C] [--name N] [--dir D] [--focus ID]
 //                   [--refuse-focus] [--keep-text] [--hidden] [--report-keys]
 //                   [--close-at-text-message N] (closes once its file-name box
 //                                    has answered N text messages of others)
 //                   [--late-navigation MS] [--box-shown-after MS]
 //                   (also ItemOpen, ItemSave: the item dialogs of Windows 10/11)
-//   testhost folder-standin [--late-children MS] [--extra-items N] [--long-item N]
+//   testhost folder-standin [--late-children MS] [--slow-folder NAME --slow-ms MS]
+//                   [--extra-items N] [--long-item N]
 //                                  (new-style folder dialog
 //                                   whose namespace tree shows the shell)
 //   common: [--close-after MS] [--busy-after-ready MS]
@@ -125,6 +129,20 @@ int ReportLockTimeout() {
     return 0;
 }
 
+// Leaves an empty file "started" beside its own program, then ends with 0
+// when it was started with the error mode that keeps critical-error boxes
+// (the loader's among them) away, 3 otherwise.
+int MarkStartAndCheckErrorMode() {
+    const std::wstring self = tallow::GetModulePath();
+    const std::wstring marker = self.substr(0, self.find_last_of(L"\\/") + 1) + L"started";
+    const HANDLE file = CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 1;
+    CloseHandle(file);
+    return (GetErrorMode() & SEM_FAILCRITICALERRORS) != 0 ? 0 : 3;
+}
+
 int ShowUntilClosed(HWND dialog, const Options& options) {
     ApplyTimingOptions(dialog, options);
     Report(L"READY", HandleText(dialog));
@@ -165,6 +183,8 @@ int wmain(int count, wchar_t** arguments) {
         Report(L"RESULT", tallow::GetModulePath()), result = 0;
     else if (mode == L"lock-timeout")
         result = ReportLockTimeout();
+    else if (mode == L"error-mode")
+        result = MarkStartAndCheckErrorMode();
     else if (mode == L"standin")
         result = RunStandIn(options);
     else if (mode == L"folder-standin")

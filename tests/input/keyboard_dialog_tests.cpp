@@ -1,7 +1,7 @@
 // The program typing into a file dialog whose file-name box is nested below
 // the dialog's direct children: the host's stand-in changes folder when Enter
-// is pressed in the box with a folder in it, and keeps that text, so the name
-// must replace it.
+// is pressed in the box with a folder in it and empties the box, or with
+// --keep-text keeps the folder text there.
 
 #include <gtest/gtest.h>
 
@@ -22,8 +22,7 @@ constexpr DWORD kKeysArriveMs = 5000;
 
 std::vector<std::wstring> StandInArguments(const std::wstring& folder, const std::wstring& boxText,
                                            std::initializer_list<const wchar_t*> extra = {}) {
-    std::vector<std::wstring> arguments{L"standin", L"F4",    L"--keep-text", L"--report-keys",
-                                        L"--dir",   folder, L"--name",      boxText};
+    std::vector<std::wstring> arguments{L"standin", L"F4", L"--report-keys", L"--dir", folder, L"--name", boxText};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     return arguments;
 }
@@ -76,6 +75,23 @@ TEST(KeyboardFileDialog, ChangesIntoTheFolderAndLeavesTheFileNameInTheBox) {
     EXPECT_TRUE(host.Lines(L"RESULT").empty());
     EXPECT_TRUE(host.StillOpen());
     EXPECT_EQ(BackspacesOnceSettled(host, 7), 7u) << "Backspaces for the old text only";
+}
+
+// A dialog that keeps the folder text after Enter (as one whose auto-complete
+// list took the first Enter does) gets one more Enter, then the name
+// replaces the folder text.
+TEST(KeyboardFileDialog, DialogThatKeepsTheFolderTextGetsOneMoreEnterThenTheName) {
+    test::TempFolder temp;
+    const std::wstring folder = temp.MakeFolder(L"dir");
+    HostDialog host(StandInArguments(temp.path(), L"old.txt", {L"--keep-text"}));
+    const HWND box = FileNameBox(host);
+    ASSERT_NE(box, nullptr);
+
+    EXPECT_EQ(RunCorvane({folder + L"\\name.txt"}), 0);
+    EXPECT_EQ(test::WindowText(box), L"name.txt");
+    EXPECT_EQ(host.LastFolder(), folder);
+    EXPECT_EQ(host.Lines(L"ENTER"), (std::vector<std::wstring>{folder, folder}));
+    EXPECT_TRUE(host.Lines(L"RESULT").empty());
 }
 
 // A box that gets the focus from the program has its caret at the start of
