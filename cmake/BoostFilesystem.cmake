@@ -1,12 +1,12 @@
 # Provides the target Boost::filesystem.
 #
-# On Windows the library comes from the package manager (vcpkg or any other
-# installation that find_package understands). A cross build from Linux has no
+# On Windows the library comes from the package manager (vcpkg, or any Boost
+# installed with its CMake package files). A cross build from Linux has no
 # MinGW build of Boost to find, so Boost.Filesystem is compiled here from the
 # sources that scripts/setup unpacks, against the system's Boost headers.
 
 if(NOT (CMAKE_CROSSCOMPILING AND MINGW))
-  find_package(Boost 1.74 REQUIRED COMPONENTS filesystem)
+  find_package(Boost 1.74 REQUIRED CONFIG COMPONENTS filesystem)
   return()
 endif()
 

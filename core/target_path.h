@@ -5,12 +5,14 @@
 
 namespace corvane {
 
-// The target as the program acts on it. A target with a folder part that is
-// not absolute (a separator, "\" or "/", a leading drive as in "C:name", or
-// a bare name of an existing directory) is resolved against this process's
-// current folder: a dialog would resolve it against its own, which is not
-// the folder the checks looked at. Absolute targets and bare file names come
-// back exactly as given. Nothing when the target cannot be resolved.
+// The target as the program acts on it, or nothing when it names nothing a
+// dialog could be driven to: an empty or blank target, a UNC path without its
+// share ("\\server", "\\"), a device path other than "\\?\X:\..." and
+// "\\?\UNC\...". Those two lose their prefix. Every target with a folder part
+// is made absolute and normal as Windows reads it (forward slashes, "." and
+// "..", trailing dots and blanks): relative ones against this process's
+// current folder, since a dialog would resolve them against its own. A bare
+// file name comes back as given.
 std::optional<std::wstring> AbsoluteTargetPath(const std::wstring& path);
 
 // Splits a target path into the folder the dialog must change to and the file
@@ -27,8 +29,13 @@ bool IsExistingDirectory(const std::wstring& path);
 // as the chosen file, so the strategies refuse it before acting.
 bool IsMissingFolder(const std::wstring& folderPart);
 
+// The message roads hand the folder part to dialogs that take no more than
+// MAX_PATH units for it; a longer one is refused rather than sent.
+bool FitsMessageRoads(const std::wstring& folderPart);
+
 // SplitTargetPath for a strategy that is about to act: false (and nothing
-// may be done) when the folder part names no existing directory.
+// may be done) when the folder part names no existing directory, or is a bare
+// "\\".
 bool SplitActionableTargetPath(const std::wstring& path, std::wstring& folderPart, std::wstring& fileNamePart);
 
 } // namespace corvane

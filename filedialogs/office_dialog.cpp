@@ -5,13 +5,17 @@
 #include "filedialogs/control_text.h"
 #include "filedialogs/strategies.h"
 #include "input/input_guards.h"
+#include "input/keystroke_batch.h"
 
 namespace corvane {
 namespace {
 
+// With the modifiers the user holds released around it: Alt+Enter, say,
+// would never reach the box as Enter.
 void PressEnter() {
-    keybd_event(VK_RETURN, 0, 0, 0);
-    keybd_event(VK_RETURN, 0, KEYEVENTF_KEYUP, 0);
+    KeystrokeBatch enter;
+    enter.AddKeyPress(VK_RETURN);
+    enter.Send();
 }
 
 // With the input attached: the folder text in the box, Enter when the box has
@@ -24,6 +28,7 @@ bool EnterFolderThenName(const TargetWindow& dialog, const TargetWindow& fileNam
     WaitForControlText(fileNameBox, folderText);
     if (!SetForegroundWindow(dialog.handle()) || GetFocus() != fileNameBox.handle())
         return false;
+    WaitForModifiersReleased();
     Sleep(50);
     PressEnter();
     Sleep(50);
@@ -37,12 +42,15 @@ int FillOfficeFileDialog(TargetWindow dialog, const std::wstring& path, TargetWi
         return -1;
     std::wstring folderPart;
     std::wstring fileNamePart;
-    if (!SplitActionableTargetPath(path, folderPart, fileNamePart))
+    if (!SplitActionableTargetPath(path, folderPart, fileNamePart) || !FitsMessageRoads(folderPart))
         return -1;
-    if (!folderPart.empty() && folderPart.back() != L'\\')
-        folderPart += L'\\';
     if (!WaitUntilShown(fileNameBox))
         return -1;
+    // A bare name goes into the box and nothing else: the dialog stays.
+    if (folderPart.empty())
+        return PutTextUntilItStays(fileNameBox, fileNamePart) ? 0 : -1;
+    if (folderPart.back() != L'\\')
+        folderPart += L'\\';
 
     const DWORD dialogThread = GetWindowThreadProcessId(dialog.handle(), nullptr);
     bool filled = false;

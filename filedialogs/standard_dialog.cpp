@@ -21,7 +21,7 @@ void SendOkCommand(const TargetWindow& dialog, unsigned int okCommandId) {
 void ChangeIntoFolder(const TargetWindow& dialog, const TargetWindow& box, const std::wstring& folderPart,
                       unsigned int okCommandId) {
     SendOkCommand(dialog, okCommandId);
-    if (folderPart.empty() || WaitForFolderChange(box, folderPart))
+    if (WaitForFolderChange(box, folderPart))
         return;
     // Still laid out anew (hidden): the change is under way, leave it be.
     if (!box.IsShown())
@@ -48,16 +48,19 @@ int FillStandardFileDialog(TargetWindow dialog, const std::wstring& path, Target
         return -1;
     std::wstring folderPart;
     std::wstring fileNamePart;
-    if (!SplitActionableTargetPath(path, folderPart, fileNamePart))
+    if (!SplitActionableTargetPath(path, folderPart, fileNamePart) || !FitsMessageRoads(folderPart))
         return -1;
     if (!WaitUntilShown(fileNameBox))
         return -1;
     if (fileNamePart.empty())
         fileNamePart = fileNameBox.ReadControlText();
 
-    SetControlText(fileNameBox, L"");
-    SetControlText(fileNameBox, folderPart);
-    ChangeIntoFolder(dialog, fileNameBox, folderPart, okCommandId);
+    // A bare name goes into the box and nothing else: the dialog stays.
+    if (!folderPart.empty()) {
+        SetControlText(fileNameBox, L"");
+        SetControlText(fileNameBox, folderPart);
+        ChangeIntoFolder(dialog, fileNameBox, folderPart, okCommandId);
+    }
     dialog.BringToForeground();
     return PutTextUntilItStays(fileNameBox, fileNamePart) ? 0 : -1;
 }

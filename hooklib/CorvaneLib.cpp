@@ -18,7 +18,10 @@
 #include "hooklib/tree_walk.h"
 
 #if defined(_MSC_VER)
-#pragma section(".shared", read, write, shared)
+#pragma section(".shared", read, write)
+// The linker shares the section between processes. clang-cl ignores a
+// "shared" flag in the pragma above; link.exe and lld-link both take this.
+#pragma comment(linker, "/SECTION:.shared,RWS")
 #define CVLIB_SHARED __declspec(allocate(".shared"))
 #else
 #define CVLIB_SHARED __attribute__((section(".shared"), shared))

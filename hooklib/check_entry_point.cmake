@@ -14,14 +14,22 @@ if(NOT dump MATCHES "ImageBase[ \t]+([0-9a-fA-F]+)")
 endif()
 set(base ${CMAKE_MATCH_1})
 
-# The x86 map lists symbols without their leading underscore.
+# GNU ld's map lists "  0x<address>  <symbol>", without the x86 symbols'
+# leading underscore; the map of link.exe and lld-link lists
+# " <section>:<offset>  <symbol>  <address>  <object>".
 string(REGEX REPLACE "^_" "" name "${SYMBOL}")
 file(STRINGS ${MAP} lines REGEX "^[ \t]+0x[0-9a-fA-F]+[ \t]+_?${name}[ \t]*$")
+file(STRINGS ${MAP} msvc_lines REGEX "^ [0-9a-fA-F]+:[0-9a-fA-F]+[ \t]+_?${name}[ \t]+[0-9a-fA-F]+[ \t]")
+list(APPEND lines ${msvc_lines})
 list(LENGTH lines count)
 if(NOT count EQUAL 1)
   message(FATAL_ERROR "${SYMBOL} is not defined once in ${MAP}: ${lines}")
 endif()
-string(REGEX MATCH "0x[0-9a-fA-F]+" symbol_address "${lines}")
+if(msvc_lines)
+  string(REGEX REPLACE "^ [0-9a-fA-F]+:[0-9a-fA-F]+[ \t]+[^ \t]+[ \t]+([0-9a-fA-F]+).*" "0x\\1" symbol_address "${lines}")
+else()
+  string(REGEX MATCH "0x[0-9a-fA-F]+" symbol_address "${lines}")
+endif()
 
 math(EXPR expected "0x${base} + 0x${entry}" OUTPUT_FORMAT HEXADECIMAL)
 math(EXPR symbol_address "${symbol_address}" OUTPUT_FORMAT HEXADECIMAL)

@@ -51,7 +51,7 @@ bool TypeFolder(const TargetWindow& box, const std::wstring& boxText, const std:
 // takes it there.
 void ChangeIntoFolder(HWND dialog, const TargetWindow& box, const std::wstring& folderPart) {
     PressEnter();
-    if (folderPart.empty() || WaitForFolderChange(box, folderPart))
+    if (WaitForFolderChange(box, folderPart))
         return;
     if (!box.IsShown() || !FocusFileNameBox(dialog, box.handle()))
         return;
@@ -98,14 +98,19 @@ int TargetWindow::FillKeyboardFileDialog(const std::wstring& path, const TargetW
     BringToForeground();
     if (!FocusFileNameBox(window_, fileNameBox.handle()))
         return -1;
-    // The Backspaces must empty the box wherever its caret stands: a box that
-    // got the focus with the caret before its old text would otherwise keep
-    // that text behind the typed folder, and Enter would submit the mix as
-    // the chosen file.
-    SendToDialog(fileNameBox.handle(), EM_SETSEL, 0, -1);
-    if (!TypeFolder(fileNameBox, boxText, folderPart) || !FocusFileNameBox(window_, fileNameBox.handle()))
-        return -1;
-    ChangeIntoFolder(window_, fileNameBox, folderPart);
+    // A hotkey that started this run may still be held: the user's letting
+    // go spares the keys any modifier released and pressed for them.
+    WaitForModifiersReleased();
+    // A bare name goes into the box and nothing else: the dialog stays.
+    if (!folderPart.empty()) {
+        // The Backspaces must empty the box wherever its caret stands: a box
+        // that got the focus with the caret before its old text would
+        // otherwise keep that text behind the typed folder.
+        SendToDialog(fileNameBox.handle(), EM_SETSEL, 0, -1);
+        if (!TypeFolder(fileNameBox, boxText, folderPart) || !FocusFileNameBox(window_, fileNameBox.handle()))
+            return -1;
+        ChangeIntoFolder(window_, fileNameBox, folderPart);
+    }
 
     // The name goes in once the folder change has ended, which empties the
     // box, and is typed again if a late one emptied it all the same.

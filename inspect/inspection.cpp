@@ -171,11 +171,17 @@ private:
             const DisplayPathFault fault = FindDisplayPathFault(displayPath);
             if (fault != DisplayPathFault::None)
                 refusals_.push_back(DisplayPathRefusal(fault));
-        } else if (!actionable) {
+            return;
+        }
+        if (!actionable) {
             refusals_.push_back(IsMissingFolder(folderPart) ? L"the folder " + Quoted(folderPart) + L" does not exist"
                                                             : L"the folder part " + Quoted(folderPart) +
                                                                   L" cannot be used");
         }
+        const DialogType type = matchedSignature->type;
+        if ((type == StandardFileDialog || type == OfficeFileDialog) && !FitsMessageRoads(folderPart))
+            refusals_.push_back(L"the folder part is longer than this dialog takes by message (" +
+                                DecimalText(MAX_PATH - 1) + L" characters)");
     }
 
     int ReportVerdict() {

@@ -1,3 +1,9 @@
+// wcstombs is the standard conversion under the current locale; Visual C++
+// deprecates it in favour of its own wcstombs_s (warning C4996).
+#if defined(_MSC_VER)
+#define _CRT_SECURE_NO_WARNINGS
+#endif
+
 #include "tallow/exception.h"
 
 #include <cstdlib>

@@ -84,31 +84,44 @@ TEST(SplitTargetPath, RelativeDirectoriesCountFromTheCurrentDirectory) {
 }
 
 // Relative targets are resolved where the program runs, as a dialog would
-// resolve them against its own folder otherwise; the rest stays as given.
-// The forms with a separator or a drive run end to end in the program tests.
-TEST(AbsoluteTargetPath, ResolvesOnlyTargetsWithARelativeFolderPart) {
+// resolve them against its own folder otherwise; absolute ones are made
+// normal as Windows reads them; targets that name no folder a dialog could
+// show are refused. The forms with a separator or a drive run end to end in
+// the program tests.
+TEST(AbsoluteTargetPath, NormalisesTargetsWithAFolderAndRefusesTheRest) {
     test::TempFolder root;
     root.MakeFolder(L"dir one");
     const test::CurrentDirectory inRoot(root.path());
     const std::wstring deep(300, L'd'); // resolves beyond MAX_PATH
+    const auto refused = std::optional<std::wstring>();
     const struct {
         std::wstring target;
-        std::wstring expected;
+        std::optional<std::wstring> expected;
     } cases[] = {
         {L"dir one", root.path() + L"\\dir one"},
         {L"\\rooted.txt", L"C:\\rooted.txt"},
         {deep + L"\\x.txt", root.path() + L"\\" + deep + L"\\x.txt"},
         {L"rel.txt", L"rel.txt"},
-        {L"", L""},
-        {L"C:\\Work\\trailing dot.", L"C:\\Work\\trailing dot."},
-        {L"C:/Work/../report.txt", L"C:/Work/../report.txt"},
-        {L"\\\\server\\share\\x.txt", L"\\\\server\\share\\x.txt"},
-        {L"//server/share/x.txt", L"//server/share/x.txt"},
+        {L"C:/Work/../report.txt", L"C:\\report.txt"},
+        {L"C:/Work/", L"C:\\Work\\"},
+        {L"C:\\Work\\.\\sub\\x.txt", L"C:\\Work\\sub\\x.txt"},
+        {L"C:\\Work\\trailing dot.", L"C:\\Work\\trailing dot"},
+        {L"\\\\?\\C:\\Work\\x.txt", L"C:\\Work\\x.txt"},
+        {L"\\\\?\\UNC\\server\\share\\x.txt", L"\\\\server\\share\\x.txt"},
+        {L"//server/share/x.txt", L"\\\\server\\share\\x.txt"},
+        {L"\\\\server\\share", L"\\\\server\\share"},
+        {L"\\\\server", refused},
+        {L"\\\\server\\", refused},
+        {L"\\\\", refused},
+        {L"\\\\\\\\", refused},
+        {L"\\\\?\\Volume{0}\\x.txt", refused},
+        {L"", refused},
+        {L"  \t", refused},
     };
     ASSERT_EQ(root.path().compare(0, 3, L"C:\\"), 0) << "the cases expect the temporary folder on C:";
     for (const auto& c : cases) {
         SCOPED_TRACE(test::ToUtf8(c.target.substr(0, 40)));
-        EXPECT_EQ(AbsoluteTargetPath(c.target), std::optional<std::wstring>(c.expected));
+        EXPECT_EQ(AbsoluteTargetPath(c.target), c.expected);
     }
 }
 
@@ -137,6 +150,11 @@ TEST(IsMissingFolder, OnlyNonEmptyTextsThatNameNoDirectory) {
     EXPECT_TRUE(IsMissingFolder(root.path() + L"\\Missing"));
     EXPECT_TRUE(IsMissingFolder(file)) << "a file is no folder";
     EXPECT_TRUE(IsMissingFolder(std::wstring(32000, L'x')));
+
+    std::wstring folder, name;
+    EXPECT_FALSE(SplitActionableTargetPath(L"\\\\", folder, name)) << "a bare \\ is no folder to send";
+    EXPECT_TRUE(FitsMessageRoads(std::wstring(MAX_PATH - 1, L'x')));
+    EXPECT_FALSE(FitsMessageRoads(std::wstring(MAX_PATH, L'x')));
 }
 
 } // namespace

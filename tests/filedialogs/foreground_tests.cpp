@@ -79,6 +79,8 @@ TEST(ThreadInputAttachment, SharesFocusOnlyWhileItLives) {
 
 TEST(ZeroForegroundLockTimeout, IsZeroOnlyWhileItLives) {
     const NonzeroSystemLockTimeout setting;
+    if (!setting.refusal().empty())
+        GTEST_SKIP() << setting.refusal();
     {
         ZeroForegroundLockTimeout unlocked;
         ASSERT_TRUE(unlocked.lowered());
@@ -89,6 +91,8 @@ TEST(ZeroForegroundLockTimeout, IsZeroOnlyWhileItLives) {
 
 TEST(BringToForeground, AcceptedRequestMakesTheWindowForegroundAndChangesNothing) {
     const NonzeroSystemLockTimeout setting;
+    if (!setting.refusal().empty())
+        GTEST_SKIP() << setting.refusal();
     WindowThread other(true);
     const HWND activeBefore = GetActiveWindow();
 
@@ -103,6 +107,8 @@ TEST(BringToForeground, AcceptedRequestMakesTheWindowForegroundAndChangesNothing
 
 TEST(BringToForeground, RefusedRequestPutsTheLockTimeoutBack) {
     const NonzeroSystemLockTimeout setting;
+    if (!setting.refusal().empty())
+        GTEST_SKIP() << setting.refusal();
     HWND gone = nullptr;
     {
         test::OwnedWindow window = test::CreateTopLevel(L"CorvaneForegroundTarget");

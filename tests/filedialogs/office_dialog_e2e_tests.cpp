@@ -8,6 +8,7 @@
 
 #include "filedialogs/e2e_support.h"
 #include "filedialogs/strategies.h"
+#include "support/keys.h"
 #include "support/text.h"
 #include "support/windows.h"
 
@@ -79,11 +80,30 @@ TEST_P(OfficeDialogRun, DriveRootKeepsItsBackslashAndBareNamesStay) {
         EXPECT_EQ(Run(L"C:\\report.doc"), 0);
         ExpectEnteredFolderThenText(*host, layout, L"C:\\", L"C:\\", L"report.doc");
 
-        SCOPED_TRACE("bare file name: Enter on the empty box");
+        SCOPED_TRACE("bare file name: only the box changes");
         EXPECT_EQ(Run(L"bare.doc"), 0);
-        ExpectEnteredFolderThenText(*host, layout, L"", L"C:\\", L"bare.doc");
+        EXPECT_EQ(test::ControlText(host->dialog(), layout.boxId), L"bare.doc");
+        EXPECT_EQ(host->Lines(L"ENTER").size(), 1u);
         EXPECT_EQ(host->Lines(L"FOLDER").size(), 1u);
     }
+}
+
+// Alt still held from the hotkey that started the run: Enter reaches the box
+// as Enter, not as Alt+Enter, and Alt is down again for the user to let go.
+TEST_P(OfficeDialogRun, HeldAltStillLetsEnterChangeTheFolder) {
+    test::TempFolder root;
+    const std::wstring work = root.MakeFolder(L"Work");
+    auto host = Show(kWordTen, root.path());
+    int status = 1;
+    {
+        test::HeldKeys alt({VK_LMENU});
+        ASSERT_TRUE(alt.Registered());
+        status = Run(work + L"\\report.doc");
+        EXPECT_EQ(test::ModifierKeysDown(), (std::vector<WORD>{VK_LMENU, VK_MENU}));
+    }
+    EXPECT_EQ(status, 0);
+    ExpectEnteredFolderThenText(*host, kWordTen, work + L"\\", work, L"report.doc");
+    EXPECT_EQ(test::ModifierKeysDown(), std::vector<WORD>{});
 }
 
 // Nothing was typed and the dialog stays where it was: the run says so.

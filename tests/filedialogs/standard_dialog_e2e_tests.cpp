@@ -17,20 +17,24 @@ using test::HostDialog;
 
 constexpr int kFileNameBox = 1148;
 
-// A file directly under C:\, removed again with the object.
+// A file directly under C:\, removed again with the object. Windows lets
+// only an elevated process create one there; refused() says it did not.
 class DriveRootFile {
 public:
     explicit DriveRootFile(const std::wstring& name) : path_(L"C:\\" + name) {
         const HANDLE file = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        EXPECT_NE(file, INVALID_HANDLE_VALUE) << "C:\\ must be writable for this test";
+        refused_ = file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED;
+        EXPECT_TRUE(file != INVALID_HANDLE_VALUE || refused_) << "cannot create " << test::ToUtf8(path_);
         if (file != INVALID_HANDLE_VALUE)
             CloseHandle(file);
     }
     ~DriveRootFile() { DeleteFileW(path_.c_str()); }
     const std::wstring& path() const { return path_; }
+    bool refused() const { return refused_; }
 
 private:
     std::wstring path_;
+    bool refused_ = false;
 };
 
 class StandardDialogRun : public ::testing::TestWithParam<std::tuple<std::wstring, std::wstring>> {
@@ -118,6 +122,8 @@ TEST_P(StandardDialogRun, ExistingDirectoryKeepsWhatTheBoxHeld) {
 TEST_P(StandardDialogRun, FileDirectlyUnderTheDriveRoot) {
     test::TempFolder root;
     const DriveRootFile file(L"corvane-root-" + arch() + L"-" + std::to_wstring(GetCurrentProcessId()) + L".txt");
+    if (file.refused())
+        GTEST_SKIP() << "Windows refuses this process a file in C:\\ (that takes elevation)";
     auto host = Show(root.path());
 
     EXPECT_EQ(Run(file.path()), 0);
@@ -125,17 +131,20 @@ TEST_P(StandardDialogRun, FileDirectlyUnderTheDriveRoot) {
     ExpectConfirmedAs(*host, file.path());
 }
 
+// Even with a folder selected in the file list, which an OK command would
+// enter, a bare name only goes into the box.
 TEST_P(StandardDialogRun, BareFileNameStaysInTheDialogsFolder) {
     test::TempFolder root;
     const std::wstring work = root.MakeFolder(L"Work");
-    auto host = Show(work);
+    root.MakeFolder(L"Work\\Selected");
+    auto host = Show(work, L"", {L"--select", L"Selected"});
     ASSERT_EQ(host->LastFolder(), work);
+    ASSERT_TRUE(host->WaitFor(L"LISTSELECTED").has_value());
 
     EXPECT_EQ(Run(L"name.txt"), 0);
     ExpectFilled(*host, work, L"name.txt");
     for (const std::wstring& folder : host->Lines(L"FOLDER"))
         EXPECT_EQ(folder, work);
-    ExpectConfirmedAs(*host, work + L"\\name.txt");
 }
 
 TEST_P(StandardDialogRun, QuotedPathWithBlanks) {

@@ -7,6 +7,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "folderdialogs/display_path.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "input/keystroke_batch.h"
+#include "support/keys.h"
 #include "support/windows.h"
 
 namespace corvane {
@@ -97,32 +98,37 @@ TEST(KeystrokeBatchRecords, HomeChordHoldsAllThreeModifiersAndOnlyHomeIsExtended
                                 Up(VK_HOME, KEYEVENTF_EXTENDEDKEY), Up(VK_SHIFT), Up(VK_MENU), Up(VK_CONTROL)}));
 }
 
-TEST(KeystrokeBatchFraming, HeldModifiersAreReleasedAroundTheBatchAndPressedAgain) {
+// Each side's key is released and pressed again as itself: right Ctrl with
+// its extended flag, never the left one in its place.
+Key Side(WORD vk, bool extended, bool up) {
+    return {vk, static_cast<WORD>(ScanOf(vk) & 0xFF),
+            (extended ? static_cast<DWORD>(KEYEVENTF_EXTENDEDKEY) : 0u) | (up ? KEYEVENTF_KEYUP : 0u)};
+}
+
+const Key kMaskDown{kMaskKey, 0, 0};
+const Key kMaskUp{kMaskKey, 0, KEYEVENTF_KEYUP};
+
+TEST(KeystrokeBatchFraming, EachHeldKeyIsReleasedAndPressedAgainAsItself) {
     KeystrokeBatch batch;
     batch.AddText(L"q");
     const std::vector<Key> body = KeysOf(batch.records());
 
-    HeldModifiers controlAndShift;
-    controlAndShift.control = true;
-    controlAndShift.shift = true;
-    EXPECT_EQ(KeysOf(batch.FramedRecords(controlAndShift)),
-              Concat(Concat({Up(VK_CONTROL), Up(VK_SHIFT)}, body), {Down(VK_SHIFT), Down(VK_CONTROL)}));
+    EXPECT_EQ(KeysOf(batch.FramedRecords(HeldModifiers::Of({VK_RCONTROL, VK_LSHIFT}))),
+              Concat(Concat({Side(VK_RCONTROL, true, true), Side(VK_LSHIFT, false, true)}, body),
+                     {Side(VK_LSHIFT, false, false), Side(VK_RCONTROL, true, false)}));
 
-    const HeldModifiers all{true, true, true};
-    EXPECT_EQ(KeysOf(batch.FramedRecords(all)),
-              Concat(Concat({Up(VK_CONTROL), Up(VK_MENU), Up(VK_SHIFT)}, body),
-                     {Down(VK_SHIFT), Down(VK_MENU), Down(VK_CONTROL)}));
+    // AltGr: a masked release, so that letting go of Alt opens no menu, and
+    // a mask again before the user lets go of the keys put back.
+    EXPECT_EQ(KeysOf(batch.FramedRecords(HeldModifiers::Of({VK_LCONTROL, VK_RMENU}))),
+              Concat(Concat({kMaskDown, kMaskUp, Side(VK_LCONTROL, false, true), Side(VK_RMENU, true, true)}, body),
+                     {Side(VK_RMENU, true, false), Side(VK_LCONTROL, false, false), kMaskDown, kMaskUp}));
+    EXPECT_EQ(KeysOf(batch.FramedRecords(HeldModifiers::Of({VK_LWIN}))),
+              Concat(Concat({kMaskDown, kMaskUp, Side(VK_LWIN, true, true)}, body),
+                     {Side(VK_LWIN, true, false), kMaskDown, kMaskUp}));
 
     EXPECT_EQ(KeysOf(batch.FramedRecords(HeldModifiers{})), body);
     EXPECT_EQ(KeysOf(batch.records()), body) << "framing leaves the batch as it was";
-}
-
-TEST(KeystrokeBatchFraming, EmptyBatchIsFramedOnlyWhenSomethingIsHeld) {
-    const KeystrokeBatch empty;
-    HeldModifiers shift;
-    shift.shift = true;
-    EXPECT_EQ(KeysOf(empty.FramedRecords(shift)), (std::vector<Key>{Up(VK_SHIFT), Down(VK_SHIFT)}));
-    EXPECT_TRUE(empty.FramedRecords(HeldModifiers{}).empty());
+    EXPECT_TRUE(KeystrokeBatch().FramedRecords(HeldModifiers{}).empty());
 }
 
 // ---------------------------------------------------------------------------
@@ -151,28 +157,6 @@ LRESULT CALLBACK RecordingEditProcedure(HWND window, UINT message, WPARAM wParam
 bool IsControlHeld() {
     return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
 }
-
-void SendControl(bool down) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = VK_CONTROL;
-    input.ki.wScan = ScanOf(VK_CONTROL);
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof(input));
-}
-
-// Presses Ctrl as a user would and lets it go again at the end of the scope,
-// whatever the test did in between.
-class HeldControlKey {
-public:
-    HeldControlKey() { SendControl(true); }
-    ~HeldControlKey() {
-        SendControl(false);
-        test::WaitUntil([] { return !IsControlHeld(); }, 2000);
-    }
-    HeldControlKey(const HeldControlKey&) = delete;
-    HeldControlKey& operator=(const HeldControlKey&) = delete;
-};
 
 class KeystrokeBatchSend : public testing::Test {
 protected:
@@ -230,8 +214,8 @@ TEST_F(KeystrokeBatchSend, TextArrivesBackspacesEraseAndASecondSendRepeatsIt) {
 }
 
 TEST_F(KeystrokeBatchSend, HeldControlIsReleasedAroundTheBatchAndPressedAgainAfter) {
-    HeldControlKey control;
-    ASSERT_TRUE(test::WaitUntil(IsControlHeld, 2000)) << "the synthesised Ctrl key-down did not register";
+    test::HeldKeys control({VK_LCONTROL});
+    ASSERT_TRUE(control.Registered()) << "the synthesised Ctrl key-down did not register";
     test::PumpMessages(50);
     recorder.events.clear();
 

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "core/target_path.h"
 #include "filedialogs/e2e_support.h"
 #include "support/text.h"
 #include "support/windows.h"
@@ -99,7 +100,15 @@ TEST(Inspector, NamesWhatARunWouldDoWithTheRealOpenDialogAndLeavesItAlone) {
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(Holds(missing, L"folder exists: no"));
     EXPECT_TRUE(Holds(missing, L"- the folder \"" + root.path() + L"\\gone\" does not exist"));
+    const std::wstring deep = root.MakeFolder(std::wstring(120, L'd') + L"\\" + std::wstring(120, L'e'));
+    ASSERT_TRUE(IsExistingDirectory(deep)) << "a folder deeper than MAX_PATH could not be made";
+    const Report tooLong = Inspect({deep + L"\\report.txt"});
+    EXPECT_EQ(tooLong.status, 1);
+    EXPECT_TRUE(Holds(tooLong, L"- the folder part is longer than this dialog takes by message"));
     EXPECT_EQ(Inspect({work, L"second"}).status, 2);
+    // What the inspector refuses, the program leaves alone.
+    EXPECT_EQ(test::RunCorvane({root.path() + L"\\gone\\report.txt"}), -1);
+    EXPECT_EQ(test::RunCorvane({deep + L"\\report.txt"}), -1);
 
     test::PumpMessages(200);
     EXPECT_EQ(test::ControlText(host.dialog(), 1148), L"keep.txt");

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "support/host.h"
@@ -75,6 +76,26 @@ TEST(RelativeTarget, SaveDialogChangesIntoTheFolderBelowTheProgramsFolder) {
         EXPECT_EQ(ToUtf8(host->LastFolder()), ToUtf8(dirOne));
         EXPECT_EQ(ToUtf8(test::WindowText(GetDlgItem(host->dialog(), 1148))), ToUtf8(c.boxText));
         EXPECT_TRUE(host->Lines(L"RESULT").empty()) << "the dialog took the folder part as the chosen file";
+    }
+}
+
+// Absolute targets written with forward slashes reach their folder on both
+// kinds of dialog.
+TEST(AbsoluteTarget, ForwardSlashesReachTheFolderOnFileAndFolderDialogs) {
+    test::TempFolder root;
+    const std::wstring work = root.MakeFolder(L"Work\\deeper");
+    std::wstring slashed = work;
+    std::replace(slashed.begin(), slashed.end(), L'\\', L'/');
+    {
+        HostDialog host({L"standin", L"F2", L"--dir", root.path()});
+        EXPECT_EQ(test::RunCorvane({slashed + L"/name.txt"}), 0);
+        EXPECT_EQ(ToUtf8(host.LastFolder()), ToUtf8(work));
+        EXPECT_EQ(test::WindowText(GetDlgItem(host.dialog(), 1152)), L"name.txt");
+    }
+    {
+        HostDialog host({L"browse"});
+        EXPECT_EQ(test::RunCorvane({slashed + L"/"}), 0);
+        EXPECT_TRUE(host.SelectionBecomes(work));
     }
 }
 

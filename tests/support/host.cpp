@@ -37,7 +37,7 @@ std::wstring HostDialog::LastSelected() const {
 }
 
 ::testing::AssertionResult HostDialog::SelectionBecomes(const std::wstring& path, DWORD timeoutMs) const {
-    if (WaitUntil([&] { return LastSelected() == path; }, timeoutMs))
+    if (WaitUntil([&] { return SamePath(LastSelected(), path); }, timeoutMs))
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "last selection: " << ToUtf8(LastSelected()) << ", expected "
                                          << ToUtf8(path);

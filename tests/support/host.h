@@ -30,8 +30,9 @@ public:
     std::wstring LastFolder() const;
     // The last SELECTED line so far (a folder dialog's selection), or empty.
     std::wstring LastSelected() const;
-    // Waits until the folder dialog reports path as its selection, which
-    // arrives a moment after the program ends; a failure names the last one.
+    // Waits until the folder dialog reports path as its selection (compared
+    // as Windows compares paths), which arrives a moment after the program
+    // ends; a failure names the last one.
     ::testing::AssertionResult SelectionBecomes(const std::wstring& path, DWORD timeoutMs = 10000) const;
 
     // Presses OK the way a user would and returns what the dialog ended with.

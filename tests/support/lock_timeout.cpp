@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 #include "support/process.h"
 
 namespace corvane::test {
 namespace {
 
-void SetLockTimeout(DWORD value) {
-    SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, reinterpret_cast<void*>(static_cast<ULONG_PTR>(value)), 0);
+bool SetLockTimeout(DWORD value) {
+    return SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0,
+                                 reinterpret_cast<void*>(static_cast<ULONG_PTR>(value)), 0) != FALSE;
 }
 
 } // namespace
@@ -21,12 +24,18 @@ DWORD SystemLockTimeout() {
 }
 
 NonzeroSystemLockTimeout::NonzeroSystemLockTimeout() : original_(SystemLockTimeout()) {
-    SetLockTimeout(kValue);
+    if (!SetLockTimeout(kValue)) {
+        refusal_ = "Windows refused this process a change of the foreground lock timeout (error " +
+                   std::to_string(GetLastError()) + "): it may not take the foreground";
+        std::cout << "note: " << refusal_ << "\n";
+        return;
+    }
     EXPECT_EQ(SystemLockTimeout(), kValue) << "a setting made by one process must show in the next";
 }
 
 NonzeroSystemLockTimeout::~NonzeroSystemLockTimeout() {
-    SetLockTimeout(original_);
+    if (refusal_.empty())
+        SetLockTimeout(original_);
 }
 
 } // namespace corvane::test

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace corvane::test {
 
 // The foreground lock timeout as a freshly started process reads it. A
@@ -13,6 +15,10 @@ DWORD SystemLockTimeout();
 // lifetime, so that a run that leaves it lowered shows, and then puts the
 // machine's own value back. Set from this process, so that this process's own
 // copy agrees with what the next process reads.
+//
+// Windows lets only a process that may take the foreground change the
+// timeout. When it refuses this one, nothing is set and refusal() says why:
+// tests about the timeout or the foreground skip, others do not check it.
 class NonzeroSystemLockTimeout {
 public:
     static constexpr DWORD kValue = 4321;
@@ -21,8 +27,12 @@ public:
     NonzeroSystemLockTimeout(const NonzeroSystemLockTimeout&) = delete;
     NonzeroSystemLockTimeout& operator=(const NonzeroSystemLockTimeout&) = delete;
 
+    // Empty when kValue is set.
+    const std::string& refusal() const noexcept { return refusal_; }
+
 private:
     DWORD original_;
+    std::string refusal_;
 };
 
 } // namespace corvane::test

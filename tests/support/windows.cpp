@@ -6,6 +6,7 @@
 
 #include <cwchar>
 
+#include "core/recognition.h"
 #include "support/text.h"
 
 namespace corvane::test {
@@ -53,6 +54,45 @@ void DeleteTree(const std::wstring& path) {
     if (path.size() < 3 || path[1] != L':' || path[2] != L'\\')
         return; // only absolute drive paths, never a relative one
     DeleteTreeExtended(L"\\\\?\\" + path);
+}
+
+std::wstring ProcessImageName(DWORD processId) {
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (process == nullptr)
+        return L"";
+    wchar_t path[MAX_PATH * 4] = L"";
+    DWORD size = static_cast<DWORD>(std::size(path));
+    const bool read = QueryFullProcessImageNameW(process, 0, path, &size) != FALSE;
+    CloseHandle(process);
+    const std::wstring image = read ? std::wstring(path, size) : std::wstring();
+    return image.substr(image.rfind(L'\\') + 1);
+}
+
+bool IsHidden(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+}
+
+// A folder below the drive root, or one of its ancestors, is hidden.
+bool LiesInHiddenFolder(std::wstring path) {
+    while (path.size() > 3 && path.back() == L'\\')
+        path.pop_back();
+    for (std::size_t end = path.find(L'\\', 3); end != std::wstring::npos; end = path.find(L'\\', end + 1))
+        if (IsHidden(path.substr(0, end)))
+            return true;
+    return path.size() > 3 && IsHidden(path);
+}
+
+// With a trailing backslash.
+std::wstring TemporaryBase() {
+    wchar_t temporary[MAX_PATH + 1] = L"";
+    GetTempPathW(MAX_PATH + 1, temporary);
+    const std::wstring base = LongPath(temporary);
+    if (!LiesInHiddenFolder(base))
+        return base;
+    wchar_t profile[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH);
+    return LongPath(profile) + L"\\";
 }
 
 } // namespace
@@ -150,12 +190,40 @@ CurrentDirectory::~CurrentDirectory() {
     SetCurrentDirectoryW(previous_.c_str());
 }
 
+std::wstring LongPath(const std::wstring& path) {
+    std::wstring longPath(GetLongPathNameW(path.c_str(), nullptr, 0), L'\0');
+    const DWORD length = GetLongPathNameW(path.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
+    if (length == 0 || length >= longPath.size())
+        return path;
+    longPath.resize(length);
+    return longPath;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    const std::wstring longA = LongPath(a);
+    const std::wstring longB = LongPath(b);
+    return CompareStringOrdinal(longA.c_str(), static_cast<int>(longA.size()), longB.c_str(),
+                                static_cast<int>(longB.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::wstring ForeignDialogOnTop() {
+    if (!FindTargetDialog())
+        return L"";
+    DWORD processId = 0;
+    GetWindowThreadProcessId(matchedDialog, &processId);
+    const std::wstring image = ProcessImageName(processId);
+    if (processId == GetCurrentProcessId() || _wcsnicmp(image.c_str(), L"testhost.", 9) == 0)
+        return L"";
+    wchar_t caption[256] = L"";
+    GetWindowTextW(matchedDialog, caption, 256);
+    return L"\"" + std::wstring(caption) + L"\" of " +
+           (image.empty() ? L"process " + std::to_wstring(processId) : image);
+}
+
 TempFolder::TempFolder(const std::wstring& name) {
-    wchar_t base[MAX_PATH] = L"";
-    GetTempPathW(MAX_PATH, base);
+    static const std::wstring base = TemporaryBase();
     static unsigned counter = 0;
-    path_ = std::wstring(base) + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(++counter);
+    path_ = base + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
     DeleteTree(path_);
     CreateDirectoryW(path_.c_str(), nullptr);
 }

@@ -70,7 +70,22 @@ private:
     std::wstring previous_;
 };
 
-// A fresh folder under the temporary folder, removed with its contents.
+// The path with its short (8.3) components spelled out, as Windows reports
+// the folders it shows; the path itself when it does not exist.
+std::wstring LongPath(const std::wstring& path);
+// Whether two paths name the same file the way Windows compares them: in
+// their long forms, letter case ignored.
+bool SamePath(const std::wstring& a, const std::wstring& b);
+
+// The caption and program of the recognisable dialog at the top of the
+// desktop when another program than the tests and their hosts shows it, or
+// empty. Tests that need a desktop without one skip on it.
+std::wstring ForeignDialogOnTop();
+
+// A fresh folder under the long form of the temporary folder, removed with
+// its contents. When the temporary folder lies in a hidden one (Windows'
+// AppData), which folder dialogs do not show, it goes under the user's
+// profile folder instead.
 class TempFolder {
 public:
     explicit TempFolder(const std::wstring& name = L"corvane");
