@@ -11,7 +11,7 @@ file(REMOVE "${zip}")
 file(MAKE_DIRECTORY "${stage}/integration")
 
 foreach(arch x86-64 x86-32)
-  foreach(file Corvane.${arch}.exe CorvaneLib.${arch}.dll)
+  foreach(file Corvane.${arch}.exe CorvaneLib.${arch}.dll CorvaneInspect.${arch}.exe)
     if(NOT EXISTS "${BINARY_DIR}/${file}")
       message(FATAL_ERROR "${BINARY_DIR}/${file} is missing: build the ${arch} program first (scripts/package does)")
     endif()

@@ -1,6 +1,7 @@
 #include "core/recognition.h"
 
 #include <cwchar>
+#include <utility>
 
 namespace corvane {
 namespace {
@@ -99,7 +100,7 @@ DialogSignature* FirstCompleteSignature(const DialogClassEntry& entry) {
 }
 
 // Counts the child (whose class name is in the buffer) at most once per signature.
-void CountControl(const DialogClassEntry& entry, HWND child, int id, int level) {
+void CountControl(const DialogClassEntry& entry, HWND child, int id, int level, RecognitionObserver* observer) {
     for (std::size_t s = 0; s < entry.signatureCount; ++s) {
         DialogSignature& signature = *entry.signatures[s];
         for (std::size_t c = 0; c < signature.criteriaCount; ++c) {
@@ -109,6 +110,8 @@ void CountControl(const DialogClassEntry& entry, HWND child, int id, int level) 
                 ++signature.matchCount;
                 if (c == 0)
                     signature.firstMatch = child;
+                if (observer != nullptr)
+                    observer->OnControlCounted(signature, c);
                 break;
             }
         }
@@ -132,27 +135,32 @@ const DialogClassEntry DialogClassTable[kDialogClassCount] = {
 HWND matchedDialog = nullptr;
 DialogSignature* matchedSignature = nullptr;
 
-void CountMatchingControls(const DialogClassEntry& entry, HWND parent, int level) {
+void CountMatchingControls(const DialogClassEntry& entry, HWND parent, int level, RecognitionObserver* observer) {
     for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
         // The subtree first: the class-name buffer is reused below it.
-        CountMatchingControls(entry, child, 0);
+        CountMatchingControls(entry, child, 0, observer);
         if (!ReadClassName(child))
             continue;
-        CountControl(entry, child, GetDlgCtrlID(child), level);
+        CountControl(entry, child, GetDlgCtrlID(child), level, observer);
     }
 }
 
-BOOL CALLBACK RecognizeTopLevelWindow(HWND window, LPARAM) {
+BOOL CALLBACK RecognizeTopLevelWindow(HWND window, LPARAM parameter) {
+    const auto observer = reinterpret_cast<RecognitionObserver*>(parameter);
     matchedSignature = nullptr;
     matchedDialog = nullptr;
+    if (observer != nullptr)
+        observer->OnTopLevelWindow(window);
     if (!ReadClassName(window))
         return TRUE;
     const DialogClassEntry* entry = FindClassEntry();
     if (entry == nullptr)
         return TRUE;
     ResetCounters(*entry);
-    CountMatchingControls(*entry, window, 1);
+    CountMatchingControls(*entry, window, 1, observer);
+    if (observer != nullptr)
+        observer->OnCandidateCounted(window, *entry);
     DialogSignature* signature = FirstCompleteSignature(*entry);
     if (signature == nullptr)
         return TRUE;
@@ -161,11 +169,21 @@ BOOL CALLBACK RecognizeTopLevelWindow(HWND window, LPARAM) {
     return FALSE;
 }
 
-bool FindTargetDialog() {
+bool FindTargetDialog(RecognitionObserver* observer) {
     matchedSignature = nullptr;
     matchedDialog = nullptr;
-    EnumWindows(RecognizeTopLevelWindow, 0);
+    EnumWindows(RecognizeTopLevelWindow, reinterpret_cast<LPARAM>(observer));
     return matchedDialog != nullptr;
+}
+
+const wchar_t* SignatureName(const DialogSignature* signature) {
+    const std::pair<const DialogSignature*, const wchar_t*> names[] = {
+        {&F1, L"F1"}, {&F2, L"F2"}, {&F3, L"F3"}, {&F4, L"F4"}, {&F5, L"F5"},
+        {&F6, L"F6"}, {&O1, L"O1"}, {&O2, L"O2"}, {&O3, L"O3"}, {&O4, L"O4"}};
+    for (const auto& [known, name] : names)
+        if (known == signature)
+            return name;
+    return L"?";
 }
 
 } // namespace corvane

@@ -40,14 +40,36 @@ extern const DialogClassEntry DialogClassTable[kDialogClassCount];
 extern HWND matchedDialog;
 extern DialogSignature* matchedSignature;
 
-// EnumWindows callback: 0 stops the enumeration at a recognised dialog.
+// Told what recognition looks at, for a program that reports it. Runs that
+// pass none pay one null test per examined window and counted control.
+class RecognitionObserver {
+public:
+    // A top-level window, before its class is read.
+    virtual void OnTopLevelWindow(HWND window) = 0;
+    // A control counted for the signature under its criterion at this index:
+    // the first one it meets, so a repeated criterion gets the count of all.
+    virtual void OnControlCounted(const DialogSignature& signature, std::size_t criterion) = 0;
+    // A window of a listed class whose controls are counted into entry's
+    // signatures, before one of them is chosen.
+    virtual void OnCandidateCounted(HWND window, const DialogClassEntry& entry) = 0;
+
+protected:
+    ~RecognitionObserver() = default;
+};
+
+// EnumWindows callback: 0 stops the enumeration at a recognised dialog. The
+// parameter is a RecognitionObserver*, or 0.
 BOOL CALLBACK RecognizeTopLevelWindow(HWND window, LPARAM parameter);
 
 // Adds the descendants of parent to the counters of entry's signatures; level
 // is 1 for the top-level window's own children, 0 below.
-void CountMatchingControls(const DialogClassEntry& entry, HWND parent, int level);
+void CountMatchingControls(const DialogClassEntry& entry, HWND parent, int level,
+                           RecognitionObserver* observer = nullptr);
 
 // Runs the enumeration over the whole desktop; true when a dialog was found.
-bool FindTargetDialog();
+bool FindTargetDialog(RecognitionObserver* observer = nullptr);
+
+// The signature's name in the table ("F1" .. "F6", "O1" .. "O4"), or "?".
+const wchar_t* SignatureName(const DialogSignature* signature);
 
 } // namespace corvane

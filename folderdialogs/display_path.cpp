@@ -74,6 +74,9 @@ private:
     HRESULT result_;
 };
 
+// The hook reads at most this many units of the carrier's title.
+constexpr std::size_t kLongestDisplayPath = 2047;
+
 const SHITEMID* NextItem(const SHITEMID* item) {
     return reinterpret_cast<const SHITEMID*>(reinterpret_cast<const BYTE*>(item) + item->cb);
 }
@@ -115,6 +118,14 @@ std::wstring JoinDisplayNames(IShellFolder* desktop, const SHITEMID* item) {
 }
 
 } // namespace
+
+DisplayPathFault FindDisplayPathFault(const std::wstring& displayPath) {
+    if (displayPath.empty())
+        return DisplayPathFault::Unnamed;
+    if (displayPath.size() > kLongestDisplayPath)
+        return DisplayPathFault::TooLong;
+    return DisplayPathFault::None;
+}
 
 std::wstring ItemDisplayName(IShellFolder* folder, LPCITEMIDLIST item) {
     if (folder == nullptr)

@@ -6,6 +6,7 @@
 
 #include "core/dialog_type.h"
 #include "core/target_window.h"
+#include "folderdialogs/hand_over.h"
 
 namespace corvane {
 
@@ -25,22 +26,6 @@ int DriveFolderDialog(HWND dialog, const std::wstring& path, DialogType type);
 // Searches the path and each of its ancestors once, so that slow volumes and
 // network shares are awake before the dialog's tree is walked.
 void ProbePathChain(const std::wstring& path);
-
-// Path of the x86 build next to the given program file.
-std::wstring X86BuildPathBeside(const std::wstring& programPath);
-// Path of the x86 build's hook library next to the given program file.
-std::wstring X86LibraryPathBeside(const std::wstring& programPath);
-
-// The folder whose contents a 32-bit program sees elsewhere (System32, which
-// WOW64 shows it as SysWOW64), or empty where the system redirects none.
-std::wstring FolderRedirectedForX86();
-
-// Runs the x86 build beside programPath on the path and passes its exit
-// status on: only it can enter a 32-bit process. -1 without starting it when
-// it or its library is missing, or when programPath lies in redirectedFolder
-// (or below it), where the x86 build would look for its library in vain.
-int HandOverToX86Build(const std::wstring& path, const std::wstring& programPath,
-                       const std::wstring& redirectedFolder);
 
 enum class WalkReply { Finished, NotYet, NotReached, None };
 

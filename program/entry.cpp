@@ -1,7 +1,6 @@
 #include "program/entry.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 
@@ -41,22 +40,6 @@ int Dispatch(const DialogSignature& signature, const std::wstring& path) {
 }
 
 } // namespace
-
-bool SplitSingleArgument(const wchar_t* commandLine, std::wstring& argument) {
-    // With nothing after the program's name the splitter would report the
-    // program's own path as the one argument; that is no target.
-    if (commandLine == nullptr || *commandLine == L'\0')
-        return false;
-    int count = 0;
-    wchar_t** arguments = CommandLineToArgvW(commandLine, &count);
-    if (arguments == nullptr)
-        return false;
-    const bool single = count == 1;
-    if (single)
-        argument = arguments[0];
-    LocalFree(arguments);
-    return single;
-}
 
 int RunCommandLine(const wchar_t* commandLine) {
     std::wstring argument;

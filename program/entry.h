@@ -2,11 +2,9 @@
 
 #include <string>
 
-namespace corvane {
+#include "program/single_argument.h"
 
-// Splits the text after the program's name with the platform's splitter;
-// true when it holds exactly one argument, which is stored in argument.
-bool SplitSingleArgument(const wchar_t* commandLine, std::wstring& argument);
+namespace corvane {
 
 // Splits the command line (without the program's name), finds the target
 // dialog and runs the strategy for its type. 0 done, -1 nothing could be done.

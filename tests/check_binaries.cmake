@@ -2,10 +2,11 @@ cmake_policy(SET CMP0057 NEW)
 # Checks the built hook library and a program that links it: the library
 # imports user32.dll alone, exports one name (EXPORT when given) and has a
 # ".shared" section shared between processes; the program imports system
-# DLLs and its hook library only. With SHIPPED set, both are small and (where
-# objdump reads them) stripped. The files are read with OBJDUMP (GNU objdump,
-# any PE file) or DUMPBIN (Visual C++'s dumpbin).
-foreach(file IN ITEMS ${LIBRARY} ${PROGRAM})
+# DLLs and its hook library only; the inspector, when INSPECTOR names it,
+# system DLLs only. With SHIPPED set, all are small and (where objdump reads
+# them) stripped. The files are read with OBJDUMP (GNU objdump, any PE file)
+# or DUMPBIN (Visual C++'s dumpbin).
+foreach(file IN ITEMS ${LIBRARY} ${PROGRAM} ${INSPECTOR})
   if(NOT EXISTS ${file})
     message(FATAL_ERROR "${file} is missing: build both architectures (scripts/build)")
   endif()
@@ -140,6 +141,16 @@ endif()
 message(STATUS "binaries checked: ${library_name} imports user32.dll only and exports ${exports}; "
                "program imports ${program_imports}")
 
+# The inspector changes nothing: it does not even load the hook library.
+if(INSPECTOR)
+  imported_dlls(${INSPECTOR} inspector_imports)
+  foreach(name IN LISTS inspector_imports)
+    if(NOT name IN_LIST system_dlls)
+      message(FATAL_ERROR "inspector imports ${name}, which is no system DLL")
+    endif()
+  endforeach()
+endif()
+
 # What ships (Release and MinSizeRel builds) is small; where objdump reads
 # it, also stripped and free of debug sections (Visual C++ keeps its debug
 # information in a .pdb). Debug builds are not held to this.
@@ -166,5 +177,8 @@ function(check_shipped file limit)
 endfunction()
 if(SHIPPED)
   check_shipped(${PROGRAM} 1048576)
+  if(INSPECTOR)
+    check_shipped(${INSPECTOR} 1048576)
+  endif()
   check_shipped(${LIBRARY} 16384)
 endif()

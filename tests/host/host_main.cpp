@@ -16,7 +16,8 @@
 //                   [--close-at-text-message N] (closes once its file-name box
 //                                    has answered N text messages of others)
 //                   [--late-navigation MS] [--box-shown-after MS]
-//                   (also ItemOpen, ItemSave: the item dialogs of Windows 10/11)
+//                   (also ItemOpen, ItemSave: the item dialogs of Windows 10/11;
+//                    F2-nocombo, which matches no signature)
 //   testhost folder-standin [--late-children MS] [--slow-folder NAME --slow-ms MS]
 //                   [--extra-items N] [--long-item N]
 //                                  (new-style folder dialog

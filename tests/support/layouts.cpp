@@ -53,6 +53,8 @@ std::vector<StandInLayout> BuildLayouts() {
         {L"F4-nobox", L"#32770",
          {ctl(1, L"Button"), ctl(2, L"Button"), ctl(1120, L"ListBox"), ctl(1038, L"Button"),
           ctl(1038, L"Button")}},
+        // F2 without its ComboBox 1137: no signature matches.
+        {L"F2-nocombo", L"#32770", {box(1152, L"Edit"), ctl(1, L"Button"), ctl(2, L"Button"), ctl(1090, L"Static")}},
         // Windows 10/11: the Open dialog has the F3 shape; the Save dialog
         // keeps its box in the item tree and has the F4 shape.
         {L"ItemOpen", L"#32770",

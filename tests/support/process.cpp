@@ -231,6 +231,12 @@ std::vector<std::wstring> ChildProcess::Lines() const {
     return lines_;
 }
 
+std::vector<std::wstring> ChildProcess::AllLines(DWORD timeoutMs) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return closed_; });
+    return lines_;
+}
+
 int RunCorvaneRaw(const std::wstring& commandLineTail, const std::wstring& arch, DWORD timeoutMs) {
     std::wstring line = QuoteArgument(BinaryPath(L"Corvane", arch));
     if (!commandLineTail.empty())

@@ -47,6 +47,8 @@ public:
     // Every line so far that starts with "<tag> ", in order.
     std::vector<std::wstring> LinesTagged(const std::wstring& tag) const;
     std::vector<std::wstring> Lines() const;
+    // Every line, once the process has closed its output or timeoutMs have passed.
+    std::vector<std::wstring> AllLines(DWORD timeoutMs);
 
 private:
     void ReadOutput(HANDLE pipe);
