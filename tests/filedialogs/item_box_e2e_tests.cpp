@@ -17,8 +17,9 @@ using test::ToUtf8;
 
 class ItemBoxRun : public test::ArchitectureTest {};
 
-// After the run the box shows the target and nothing else has happened: no
-// result, no change of folder, no key. Confirming then takes the target.
+// After the run the box shows the target and nothing else has happened: the
+// dialog is open and nothing was chosen or typed (an OK command would have
+// closed each of them with the target). Confirming then takes the target.
 TEST_P(ItemBoxRun, BoxShowsTheTargetUntilTheTestConfirmsIt) {
     test::TempFolder root;
     const std::wstring work = root.MakeFolder(L"Work");
@@ -40,14 +41,12 @@ TEST_P(ItemBoxRun, BoxShowsTheTargetUntilTheTestConfirmsIt) {
         HostDialog host(arguments, arch());
         const HWND box = GetDlgItem(host.dialog(), 1152);
         ASSERT_NE(box, nullptr);
-        const std::size_t folderChanges = host.Lines(L"FOLDER").size();
 
         EXPECT_EQ(test::RunCorvane({row.target}, arch()), 0);
         test::PumpMessages(300);
         EXPECT_TRUE(host.StillOpen());
         EXPECT_TRUE(host.Lines(L"RESULT").empty()) << "nothing may be confirmed";
         EXPECT_TRUE(host.Lines(L"KEY").empty()) << "nothing may be typed";
-        EXPECT_EQ(host.Lines(L"FOLDER").size(), folderChanges) << "the dialog stays in its folder";
         EXPECT_EQ(ToUtf8(test::WindowText(box)), ToUtf8(row.target));
 
         const std::wstring result = host.ConfirmAndReadResult().value_or(L"<none>");

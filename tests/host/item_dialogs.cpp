@@ -12,6 +12,21 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
+HHOOK activationHook = nullptr;
+
+// Show gives no sign of the dialog's window until it returns: the dialog is
+// reported (READY) when it is first activated.
+LRESULT CALLBACK ReportActivatedDialog(int code, WPARAM wParam, LPARAM lParam) {
+    wchar_t className[16] = L"";
+    if (code == HCBT_ACTIVATE && activationHook != nullptr &&
+        GetClassNameW(reinterpret_cast<HWND>(wParam), className, 16) > 0 && std::wstring(className) == L"#32770") {
+        Report(L"READY", HandleText(reinterpret_cast<HWND>(wParam)));
+        UnhookWindowsHookEx(activationHook);
+        activationHook = nullptr;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 std::wstring PathOf(IShellItem* item) {
     PWSTR path = nullptr;
     if (item == nullptr || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)))
@@ -19,66 +34,6 @@ std::wstring PathOf(IShellItem* item) {
     std::wstring text = path;
     CoTaskMemFree(path);
     return text;
-}
-
-// Reports the dialog's window once it is up (READY), and every folder it
-// shows (FOLDER). Lives on the stack of one run, so counting references is a
-// formality.
-class DialogEvents final : public IFileDialogEvents {
-public:
-    explicit DialogEvents(const Options& options) : options_(options) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (iid == IID_IUnknown || iid == IID_IFileDialogEvents) {
-            *object = static_cast<IFileDialogEvents*>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
-    HRESULT STDMETHODCALLTYPE OnFolderChange(IFileDialog* dialog) override {
-        ReportReadyOnce(dialog);
-        ComPtr<IShellItem> folder;
-        if (SUCCEEDED(dialog->GetFolder(&folder)))
-            Report(L"FOLDER", PathOf(folder.Get()));
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnFileOk(IFileDialog*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnFolderChanging(IFileDialog*, IShellItem*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnSelectionChange(IFileDialog*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnShareViolation(IFileDialog*, IShellItem*, FDE_SHAREVIOLATION_RESPONSE*) override {
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnTypeChange(IFileDialog*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnOverwrite(IFileDialog*, IShellItem*, FDE_OVERWRITE_RESPONSE*) override {
-        return S_OK;
-    }
-
-private:
-    // The first folder is shown once the dialog's window exists.
-    void ReportReadyOnce(IFileDialog* dialog) {
-        ComPtr<IOleWindow> window;
-        HWND handle = nullptr;
-        if (ready_ || FAILED(dialog->QueryInterface(IID_PPV_ARGS(&window))) || FAILED(window->GetWindow(&handle)) ||
-            handle == nullptr)
-            return;
-        ready_ = true;
-        ApplyTimingOptions(handle, options_);
-        Report(L"READY", HandleText(handle));
-    }
-
-    const Options& options_;
-    bool ready_ = false;
-};
-
-ComPtr<IShellItem> ItemForPath(const std::wstring& path) {
-    ComPtr<IShellItem> item;
-    if (!path.empty())
-        SHCreateItemFromParsingName(path.c_str(), nullptr, IID_PPV_ARGS(&item));
-    return item;
 }
 
 ComPtr<IFileDialog> CreateItemDialog(ItemDialogKind kind) {
@@ -102,15 +57,16 @@ int RunItemDialog(const Options& options, ItemDialogKind kind) {
         Report(L"ERROR", L"no item dialog");
         return 1;
     }
-    if (const ComPtr<IShellItem> folder = ItemForPath(options.Get(L"dir")))
+    ComPtr<IShellItem> folder;
+    if (options.Has(L"dir") &&
+        SUCCEEDED(SHCreateItemFromParsingName(options.Get(L"dir").c_str(), nullptr, IID_PPV_ARGS(&folder))))
         dialog->SetFolder(folder.Get());
     if (options.Has(L"name"))
         dialog->SetFileName(options.Get(L"name").c_str());
-    DialogEvents events(options);
-    DWORD cookie = 0;
-    dialog->Advise(&events, &cookie);
+    activationHook = SetWindowsHookExW(WH_CBT, ReportActivatedDialog, nullptr, GetCurrentThreadId());
     const HRESULT shown = dialog->Show(nullptr);
-    dialog->Unadvise(cookie);
+    if (activationHook != nullptr)
+        UnhookWindowsHookEx(activationHook);
     ComPtr<IShellItem> result;
     if (SUCCEEDED(shown) && SUCCEEDED(dialog->GetResult(&result)))
         Report(L"RESULT", PathOf(result.Get()));
