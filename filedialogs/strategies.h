@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/file_name_box.h"
 #include "core/target_window.h"
 
 namespace corvane {
@@ -19,9 +20,9 @@ int FillStandardFileDialog(TargetWindow dialog, const std::wstring& path, Target
 // did not stay.
 int FillOfficeFileDialog(TargetWindow dialog, const std::wstring& path, TargetWindow fileNameBox);
 
-// Sets the box's text by WM_SETTEXT until it reads back and is still there
-// after a settle time; at most 10 attempts, 100 ms apart. A dialog that
-// empties the box late makes it put the text again.
-bool PutTextUntilItStays(const TargetWindow& box, const std::wstring& text);
+// Sets the box's text by WM_SETTEXT until it reads back (checked so, and is
+// still there after a settle time); at most 10 attempts, 100 ms apart. A
+// dialog that empties the box late makes it put the text again.
+bool PutTextUntilItStays(const TargetWindow& box, const std::wstring& text, NameCheck check);
 
 } // namespace corvane

@@ -5,8 +5,12 @@
 //
 // --late-navigation MS behaves like the item dialogs of Windows 10/11: the
 // change of folder ends MS after the command, with the box hidden meanwhile
-// and emptied at the end. --box-shown-after MS shows the box only MS after
-// the dialog opened (-1: never), as the Save dialog does while it lays out.
+// (shown, with --shown-during-navigation, as a slow network folder may leave
+// it) and emptied at the end. The item dialogs' breadcrumb names the folder
+// once a change has ended ("Address: <path>"; with --breadcrumb-names only
+// the folder's name, as it shows libraries and "This PC").
+// --box-shown-after MS shows the box only MS after the dialog opened (-1:
+// never), as the Save dialog does while it lays out.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -33,6 +37,7 @@ struct StandIn {
     int navigationDelayMs = 0;
     std::wstring pendingFolder; // of a late change of folder under way
     HWND surface = nullptr;     // the direct child of the dialog that holds the box
+    HWND breadcrumb = nullptr;
 };
 StandIn standIn;
 
@@ -88,6 +93,15 @@ std::wstring Resolve(const std::wstring& text) {
     return resolved;
 }
 
+void ShowFolderInBreadcrumb() {
+    if (standIn.breadcrumb == nullptr)
+        return;
+    std::wstring shown = standIn.folder;
+    if (standIn.options->Has(L"breadcrumb-names"))
+        shown = shown.substr(shown.find_last_of(L'\\') + 1);
+    SetWindowTextW(standIn.breadcrumb, (L"Address: " + shown).c_str());
+}
+
 bool ChangeFolder(const std::wstring& text) {
     if (text.empty())
         return false;
@@ -95,6 +109,7 @@ bool ChangeFolder(const std::wstring& text) {
     if (!IsDirectory(resolved))
         return false;
     standIn.folder = resolved;
+    ShowFolderInBreadcrumb();
     Report(L"FOLDER", resolved);
     return true;
 }
@@ -126,7 +141,8 @@ bool BeginLateNavigation(const std::wstring& text) {
     if (text.empty() || !IsDirectory(Resolve(text)))
         return false;
     standIn.pendingFolder = text;
-    ShowWindow(standIn.surface, SW_HIDE);
+    if (!standIn.options->Has(L"shown-during-navigation"))
+        ShowWindow(standIn.surface, SW_HIDE);
     SetTimer(standIn.dialog, kNavigationTimer, static_cast<UINT>(standIn.navigationDelayMs), EndLateNavigation);
     return true;
 }
@@ -271,14 +287,19 @@ INT_PTR CALLBACK StandInProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
         standIn.dialog = dialog;
         CreateNestedControls(dialog);
         test::BuildItemTree(dialog, standIn.layout->itemTree, standIn.folder);
+        if (standIn.layout->itemTree != test::ItemTree::None)
+            standIn.breadcrumb = test::FindDescendant(dialog, 1001, TOOLBARCLASSNAMEW);
+        ShowFolderInBreadcrumb();
         PrepareBox(dialog);
         PlaceInitialFocus(dialog);
         HideBoxForAWhile(dialog);
         return FALSE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK && HIWORD(wParam) == 0) {
-            if (standIn.box != nullptr)
+            if (standIn.box != nullptr) {
+                Report(L"OK", TextOf(standIn.box));
                 Accept(false);
+            }
             return TRUE;
         }
         if (LOWORD(wParam) == IDCANCEL && HIWORD(wParam) == 0) {
