@@ -45,6 +45,34 @@ bool TypeFolder(const TargetWindow& box, const std::wstring& boxText, const std:
     return PollUntil([&] { return box.ReadControlText() == folderPart; }, kDialogLayoutBoundMs);
 }
 
+// The shell's auto-complete list, shown for what was typed: a top-level
+// window of the dialog's process. While it is shown, Enter only closes it.
+bool AutoCompleteListShown(HWND dialog) {
+    DWORD dialogProcess = 0;
+    GetWindowThreadProcessId(dialog, &dialogProcess);
+    for (HWND list = FindWindowExW(nullptr, nullptr, L"Auto-Suggest Dropdown", nullptr); list != nullptr;
+         list = FindWindowExW(nullptr, list, L"Auto-Suggest Dropdown", nullptr)) {
+        DWORD listProcess = 0;
+        GetWindowThreadProcessId(list, &listProcess);
+        if (listProcess == dialogProcess && IsWindowVisible(list))
+            return true;
+    }
+    return false;
+}
+
+// Closes a shown auto-complete list with an Enter of its own, so that the
+// Enter that follows is the one that changes folder: the road must never
+// press a second one while that change may be under way. False when the list
+// stays, or took another text into the box: nothing more may be pressed.
+bool CloseAutoCompleteList(HWND dialog, const TargetWindow& box, const std::wstring& folderPart) {
+    if (!AutoCompleteListShown(dialog))
+        return true;
+    PressEnter();
+    return PollUntil([&] { return !AutoCompleteListShown(dialog) && box.ReadControlText() == folderPart; },
+                     kDialogLayoutBoundMs) &&
+           FocusFileNameBox(dialog, box.handle());
+}
+
 // Enter with the folder in the box changes into it. False when the dialog
 // did not reach the folder, as far as it tells. Keys are handled after they
 // were sent, whenever the dialog gets to them, so the box right after Enter
@@ -52,14 +80,17 @@ bool TypeFolder(const TargetWindow& box, const std::wstring& boxText, const std:
 // wait on the box, tells that the change has ended. The folder text stays in
 // the box until the dialog has taken the Enter, so that wait cannot end
 // early. A dialog whose auto-complete list was open spends the first Enter on
-// closing it and keeps the folder text; one more Enter takes it there, but
-// never while a change the breadcrumb can tell of may still be under way.
+// closing it and keeps the folder text; where the breadcrumb tells of the
+// change, the list is closed first, otherwise one more Enter follows.
 bool ChangeIntoFolder(HWND dialog, const TargetWindow& box, const std::wstring& folderPart, FolderSignal signal) {
-    PressEnter();
     if (signal == FolderSignal::Breadcrumb) {
+        if (!CloseAutoCompleteList(dialog, box, folderPart))
+            return false;
+        PressEnter();
         Breadcrumb breadcrumb(dialog);
         return WaitForBreadcrumb(breadcrumb, box, folderPart);
     }
+    PressEnter();
     if (WaitForFolderChange(box, folderPart))
         return true;
     if (!box.IsShown() || !FocusFileNameBox(dialog, box.handle()))

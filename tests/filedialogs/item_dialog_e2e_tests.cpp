@@ -89,6 +89,21 @@ TEST_P(ItemDialogRun, BothRoadsPutTheNameOnceTheChangeHasEnded) {
     }
 }
 
+// The typed folder raises the Save dialog's auto-complete list, which takes
+// the first Enter: the road closes it before the Enter that changes folder,
+// and presses no other.
+TEST_P(ItemDialogRun, SaveDialogsAutoCompleteListIsClosedBeforeTheChange) {
+    test::TempFolder root;
+    const std::wstring work = root.MakeFolder(L"Work");
+    HostDialog host = Show(L"ItemSave", root.path(), {L"--auto-complete", L"--late-navigation", L"150"});
+    const HWND box = BoxOf(host, L"ItemSave");
+
+    EXPECT_EQ(Run(work + L"\\name.txt"), 0);
+    EXPECT_EQ(host.Lines(L"LISTCLOSED").size(), 1u);
+    EXPECT_EQ(host.Lines(L"ENTER"), std::vector<std::wstring>{work});
+    ExpectFilledAndKept(host, box, work, L"name.txt");
+}
+
 // The Save dialog shows its box only once it has laid its view out.
 TEST_P(ItemDialogRun, SaveBoxShownLateIsWaitedForAndNeverShownIsRefused) {
     test::TempFolder root;

@@ -10,7 +10,8 @@
 // once a change has ended ("Address: <path>"; with --breadcrumb-names only
 // the folder's name, as it shows libraries and "This PC").
 // --box-shown-after MS shows the box only MS after the dialog opened (-1:
-// never), as the Save dialog does while it lays out.
+// never), as the Save dialog does while it lays out. --auto-complete shows
+// the shell's auto-complete list for typed text; Enter then only closes it.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -38,6 +39,7 @@ struct StandIn {
     std::wstring pendingFolder; // of a late change of folder under way
     HWND surface = nullptr;     // the direct child of the dialog that holds the box
     HWND breadcrumb = nullptr;
+    HWND autoCompleteList = nullptr;
 };
 StandIn standIn;
 
@@ -174,6 +176,25 @@ LRESULT AnswerTextMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return result;
 }
 
+void ShowAutoCompleteList() {
+    if (standIn.autoCompleteList == nullptr) {
+        test::RegisterWindowClass(L"Auto-Suggest Dropdown");
+        standIn.autoCompleteList =
+            CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, L"Auto-Suggest Dropdown", L"",
+                            WS_POPUP | WS_BORDER, 10, 10, 200, 80, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    ShowWindow(standIn.autoCompleteList, SW_SHOWNOACTIVATE);
+}
+
+// Enter while the auto-complete list is shown closes the list, nothing else.
+bool ClosedAutoCompleteList() {
+    if (standIn.autoCompleteList == nullptr || !IsWindowVisible(standIn.autoCompleteList))
+        return false;
+    ShowWindow(standIn.autoCompleteList, SW_HIDE);
+    Report(L"LISTCLOSED");
+    return true;
+}
+
 LRESULT CALLBACK BoxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SETTEXT:
@@ -186,13 +207,16 @@ LRESULT CALLBACK BoxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM l
         break;
     case WM_KEYDOWN:
         if (wParam == VK_RETURN) {
-            Accept(true);
+            if (!ClosedAutoCompleteList())
+                Accept(true);
             return 0;
         }
         break;
     case WM_CHAR:
         if (wParam == L'\r' || wParam == L'\n')
             return 0;
+        if (wParam >= L' ' && standIn.options->Has(L"auto-complete"))
+            ShowAutoCompleteList();
         break;
     case WM_SETFOCUS:
         if (standIn.options->Has(L"refuse-focus")) {
