@@ -22,9 +22,11 @@ bool WaitForFolderChange(const TargetWindow& box, const std::wstring& folderText
                      boundMs);
 }
 
-bool KeepsText(const TargetWindow& box, const std::wstring& text) {
+bool HoldsText(const TargetWindow& box, const std::wstring& text, NameCheck check) {
     if (!ShowsText(box, text))
         return false;
+    if (check == NameCheck::ReadBack)
+        return true;
     Sleep(kNameSettleMs);
     return ShowsText(box, text);
 }

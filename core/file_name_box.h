@@ -31,8 +31,14 @@ bool WaitUntilShown(const TargetWindow& box, DWORD boundMs = kDialogLayoutBoundM
 bool WaitForFolderChange(const TargetWindow& box, const std::wstring& folderText,
                          DWORD boundMs = kDialogLayoutBoundMs);
 
-// True when the box is shown and holds exactly the text, and still does
-// after the settle time.
-bool KeepsText(const TargetWindow& box, const std::wstring& text);
+// How a text put into the box is accepted: once it reads back, or once it
+// reads back and is still there after the settle time. The second is for a
+// dialog that may end a change of folder after the road has seen it, and
+// empty the box then.
+enum class NameCheck { ReadBack, ReadBackAndStays };
+
+// True when the box is shown and holds exactly the text (and, checked so,
+// still does after the settle time).
+bool HoldsText(const TargetWindow& box, const std::wstring& text, NameCheck check);
 
 } // namespace corvane

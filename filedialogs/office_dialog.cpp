@@ -18,21 +18,28 @@ void PressEnter() {
     enter.Send();
 }
 
-// With the input attached: the folder text in the box, Enter when the box has
-// the focus, then the file name. False when Enter could not be pressed in the
-// box or the name did not stay there.
+// With the input attached: the focus is checked before anything replaces
+// what the box holds, then the folder text goes in with Enter, then the file
+// name. False when Enter could not be pressed in the box (the box is left as
+// it was) or the name did not stay there.
 bool EnterFolderThenName(const TargetWindow& dialog, const TargetWindow& fileNameBox,
                          const std::wstring& folderText, const std::wstring& finalText) {
+    if (!SetForegroundWindow(dialog.handle()) || GetFocus() != fileNameBox.handle())
+        return false;
     SetControlText(fileNameBox, L"");
     SetControlText(fileNameBox, folderText);
     WaitForControlText(fileNameBox, folderText);
-    if (!SetForegroundWindow(dialog.handle()) || GetFocus() != fileNameBox.handle())
-        return false;
     WaitForModifiersReleased();
     Sleep(50);
     PressEnter();
     Sleep(50);
-    return PutTextUntilItStays(fileNameBox, finalText);
+    return PutTextUntilItStays(fileNameBox, finalText, NameCheck::ReadBackAndStays);
+}
+
+// Office dialogs expect to hear that their program is active again. Only a
+// courtesy: a dialog that is slow to answer it still holds what was filled.
+void AnnounceActivation(const TargetWindow& dialog) {
+    SendMessageTimeoutW(dialog.handle(), WM_ACTIVATEAPP, TRUE, 0, SMTO_ABORTIFHUNG, kTextMessageBoundMs, nullptr);
 }
 
 } // namespace
@@ -48,7 +55,7 @@ int FillOfficeFileDialog(TargetWindow dialog, const std::wstring& path, TargetWi
         return -1;
     // A bare name goes into the box and nothing else: the dialog stays.
     if (folderPart.empty())
-        return PutTextUntilItStays(fileNameBox, fileNamePart) ? 0 : -1;
+        return PutTextUntilItStays(fileNameBox, fileNamePart, NameCheck::ReadBack) ? 0 : -1;
     if (folderPart.back() != L'\\')
         folderPart += L'\\';
 
@@ -62,7 +69,7 @@ int FillOfficeFileDialog(TargetWindow dialog, const std::wstring& path, TargetWi
         filled = EnterFolderThenName(dialog, fileNameBox, folderPart,
                                      fileNamePart.empty() ? previousText : fileNamePart);
     }
-    SendToDialog(dialog.handle(), WM_ACTIVATEAPP, TRUE, 0);
+    AnnounceActivation(dialog);
     return filled ? 0 : -1;
 }
 

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "core/file_name_box.h"
+#include "core/folder_signals.h"
 #include "core/poll.h"
 #include "core/target_path.h"
 #include "core/target_window.h"
@@ -44,19 +45,59 @@ bool TypeFolder(const TargetWindow& box, const std::wstring& boxText, const std:
     return PollUntil([&] { return box.ReadControlText() == folderPart; }, kDialogLayoutBoundMs);
 }
 
-// Enter with the folder in the box changes into it. The folder text stays in
-// the box until the dialog has taken the Enter and finished, so the wait
-// below cannot end early. A dialog whose auto-complete list was open spends
-// the first Enter on closing it and keeps the folder text; one more Enter
-// takes it there.
-void ChangeIntoFolder(HWND dialog, const TargetWindow& box, const std::wstring& folderPart) {
+// The shell's auto-complete list, shown for what was typed: a top-level
+// window of the dialog's process. While it is shown, Enter only closes it.
+bool AutoCompleteListShown(HWND dialog) {
+    DWORD dialogProcess = 0;
+    GetWindowThreadProcessId(dialog, &dialogProcess);
+    for (HWND list = FindWindowExW(nullptr, nullptr, L"Auto-Suggest Dropdown", nullptr); list != nullptr;
+         list = FindWindowExW(nullptr, list, L"Auto-Suggest Dropdown", nullptr)) {
+        DWORD listProcess = 0;
+        GetWindowThreadProcessId(list, &listProcess);
+        if (listProcess == dialogProcess && IsWindowVisible(list))
+            return true;
+    }
+    return false;
+}
+
+// Closes a shown auto-complete list with an Enter of its own, so that the
+// Enter that follows is the one that changes folder: the road must never
+// press a second one while that change may be under way. False when the list
+// stays, or took another text into the box: nothing more may be pressed.
+bool CloseAutoCompleteList(HWND dialog, const TargetWindow& box, const std::wstring& folderPart) {
+    if (!AutoCompleteListShown(dialog))
+        return true;
+    PressEnter();
+    return PollUntil([&] { return !AutoCompleteListShown(dialog) && box.ReadControlText() == folderPart; },
+                     kDialogLayoutBoundMs) &&
+           FocusFileNameBox(dialog, box.handle());
+}
+
+// Enter with the folder in the box changes into it. False when the dialog
+// did not reach the folder, as far as it tells. Keys are handled after they
+// were sent, whenever the dialog gets to them, so the box right after Enter
+// says nothing: only the breadcrumb of an item dialog, or else a bounded
+// wait on the box, tells that the change has ended. The folder text stays in
+// the box until the dialog has taken the Enter, so that wait cannot end
+// early. A dialog whose auto-complete list was open spends the first Enter on
+// closing it and keeps the folder text; where the breadcrumb tells of the
+// change, the list is closed first, otherwise one more Enter follows.
+bool ChangeIntoFolder(HWND dialog, const TargetWindow& box, const std::wstring& folderPart, FolderSignal signal) {
+    if (signal == FolderSignal::Breadcrumb) {
+        if (!CloseAutoCompleteList(dialog, box, folderPart))
+            return false;
+        PressEnter();
+        Breadcrumb breadcrumb(dialog);
+        return WaitForBreadcrumb(breadcrumb, box, folderPart);
+    }
     PressEnter();
     if (WaitForFolderChange(box, folderPart))
-        return;
+        return true;
     if (!box.IsShown() || !FocusFileNameBox(dialog, box.handle()))
-        return;
+        return true;
     PressEnter();
     WaitForFolderChange(box, folderPart, kRepeatedCommandWaitMs);
+    return true;
 }
 
 // Replaces what the box holds by the name, typed, and selects it.
@@ -70,10 +111,10 @@ void TypeName(const TargetWindow& box, const std::wstring& fileNamePart) {
 
 enum class TypedName { Stays, EmptiedLate, NeverArrived };
 
-TypedName WatchTypedName(const TargetWindow& box, const std::wstring& fileNamePart) {
+TypedName WatchTypedName(const TargetWindow& box, const std::wstring& fileNamePart, NameCheck check) {
     if (!PollUntil([&] { return box.ReadControlText() == fileNamePart; }, kDialogLayoutBoundMs))
         return TypedName::NeverArrived;
-    return KeepsText(box, fileNamePart) ? TypedName::Stays : TypedName::EmptiedLate;
+    return HoldsText(box, fileNamePart, check) ? TypedName::Stays : TypedName::EmptiedLate;
 }
 
 } // namespace
@@ -101,15 +142,25 @@ int TargetWindow::FillKeyboardFileDialog(const std::wstring& path, const TargetW
     // A hotkey that started this run may still be held: the user's letting
     // go spares the keys any modifier released and pressed for them.
     WaitForModifiersReleased();
-    // A bare name goes into the box and nothing else: the dialog stays.
+    // A bare name goes into the box and nothing else: the dialog stays; so
+    // does an item dialog that shows the folder already.
+    NameCheck check = NameCheck::ReadBack;
     if (!folderPart.empty()) {
-        // The Backspaces must empty the box wherever its caret stands: a box
-        // that got the focus with the caret before its old text would
-        // otherwise keep that text behind the typed folder.
-        SendToDialog(fileNameBox.handle(), EM_SETSEL, 0, -1);
-        if (!TypeFolder(fileNameBox, boxText, folderPart) || !FocusFileNameBox(window_, fileNameBox.handle()))
-            return -1;
-        ChangeIntoFolder(window_, fileNameBox, folderPart);
+        FolderStepPlan plan = PlanFolderStep(window_, folderPart);
+        // Only a sent command is over when it returns, and keys are not sent.
+        if (plan.signal == FolderSignal::BoxAfterCommand)
+            plan.signal = FolderSignal::TimedWait;
+        if (!plan.alreadyThere) {
+            // The Backspaces must empty the box wherever its caret stands: a
+            // box that got the focus with the caret before its old text would
+            // otherwise keep that text behind the typed folder.
+            SendToDialog(fileNameBox.handle(), EM_SETSEL, 0, -1);
+            if (!TypeFolder(fileNameBox, boxText, folderPart) || !FocusFileNameBox(window_, fileNameBox.handle()))
+                return -1;
+            if (!ChangeIntoFolder(window_, fileNameBox, folderPart, plan.signal))
+                return -1;
+            check = NameCheck::ReadBackAndStays;
+        }
     }
 
     // The name goes in once the folder change has ended, which empties the
@@ -118,7 +169,7 @@ int TargetWindow::FillKeyboardFileDialog(const std::wstring& path, const TargetW
         if (!WaitUntilShown(fileNameBox) || !FocusFileNameBox(window_, fileNameBox.handle()))
             return -1;
         TypeName(fileNameBox, fileNamePart);
-        switch (WatchTypedName(fileNameBox, fileNamePart)) {
+        switch (WatchTypedName(fileNameBox, fileNamePart, check)) {
         case TypedName::Stays:
             return 0;
         case TypedName::NeverArrived:

@@ -97,6 +97,22 @@ TEST_P(StandardDialogRun, FolderSelectedInTheFileListDoesNotCatchTheName) {
     ExpectConfirmedAs(*host, work + L"\\name.txt");
 }
 
+// A dialog that shows the target folder already keeps the folder text in its
+// box after the OK command, as it does with a folder selected in its list:
+// the name still goes in, and nothing else moves.
+TEST_P(StandardDialogRun, FileInTheFolderTheDialogShowsAlready) {
+    test::TempFolder root;
+    const std::wstring work = root.MakeFolder(L"Work");
+    auto host = Show(work);
+    ASSERT_TRUE(test::WaitUntil([&] { return host->LastFolder() == work; }, 2000));
+
+    EXPECT_EQ(Run(work + L"\\name.txt"), 0);
+    ExpectFilled(*host, work, L"name.txt");
+    for (const std::wstring& folder : host->Lines(L"FOLDER"))
+        EXPECT_EQ(test::ToUtf8(folder), test::ToUtf8(work));
+    ExpectConfirmedAs(*host, work + L"\\name.txt");
+}
+
 TEST_P(StandardDialogRun, ExistingDirectoryKeepsWhatTheBoxHeld) {
     test::TempFolder root;
     const std::wstring work = root.MakeFolder(L"Work");

@@ -70,7 +70,7 @@ TEST(HandOverProgram, IsTheX86BuildBesideThisProgram) {
 
 // Wine does not pass a process's error mode on to the processes it starts.
 bool ChildrenInheritTheErrorMode() {
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr;
+    return !test::UnderWine();
 }
 
 // A copy of the test host stands in for the x86 build: handed the path

@@ -18,7 +18,8 @@
 //                   [--refuse-focus] [--keep-text] [--hidden] [--report-keys]
 //                   [--close-at-text-message N] (closes once its file-name box
 //                                    has answered N text messages of others)
-//                   [--late-navigation MS] [--box-shown-after MS]
+//                   [--late-navigation MS] [--shown-during-navigation]
+//                   [--breadcrumb-names] [--box-shown-after MS] [--auto-complete]
 //                   (also ItemOpen, ItemSave, FolderPicker: the item dialogs
 //                    of Windows 10/11; F2-nocombo, which matches no signature)
 //   testhost folder-standin [--late-children MS] [--slow-folder NAME --slow-ms MS]
@@ -27,7 +28,8 @@
 //                                   whose namespace tree shows the shell)
 //   common: [--close-after MS] [--busy-after-ready MS]
 //
-// Lines: READY <hwnd>, FOLDER <path>, SELECTED <path>, ENTER <text>, SHOWN,
+// Lines: READY <hwnd>, FOLDER <path>, SELECTED <path>, ENTER <text>, OK <text>
+// (the OK command of a file stand-in, with its box's text), LISTCLOSED, SHOWN,
 // LISTSELECTED <item>,
 // RESULT <path>, CANCEL, CLOSED, KEY <virtual key> <control id> (--report-keys);
 // folder dialogs add TREE <item texts> after each SELECTED.

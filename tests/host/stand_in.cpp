@@ -6,8 +6,13 @@
 //
 // --late-navigation MS behaves like the item dialogs of Windows 10/11: the
 // change of folder ends MS after the command, with the box hidden meanwhile
-// and emptied at the end. --box-shown-after MS shows the box only MS after
-// the dialog opened (-1: never), as the Save dialog does while it lays out.
+// (shown, with --shown-during-navigation, as a slow network folder may leave
+// it) and emptied at the end. The item dialogs' breadcrumb names the folder
+// once a change has ended ("Address: <path>"; with --breadcrumb-names only
+// the folder's name, as it shows libraries and "This PC").
+// --box-shown-after MS shows the box only MS after the dialog opened (-1:
+// never), as the Save dialog does while it lays out. --auto-complete shows
+// the shell's auto-complete list for typed text; Enter then only closes it.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -34,6 +39,8 @@ struct StandIn {
     int navigationDelayMs = 0;
     std::wstring pendingFolder; // of a late change of folder under way
     HWND surface = nullptr;     // the direct child of the dialog that holds the box
+    HWND breadcrumb = nullptr;
+    HWND autoCompleteList = nullptr;
 };
 StandIn standIn;
 
@@ -89,6 +96,15 @@ std::wstring Resolve(const std::wstring& text) {
     return resolved;
 }
 
+void ShowFolderInBreadcrumb() {
+    if (standIn.breadcrumb == nullptr)
+        return;
+    std::wstring shown = standIn.folder;
+    if (standIn.options->Has(L"breadcrumb-names"))
+        shown = shown.substr(shown.find_last_of(L'\\') + 1);
+    SetWindowTextW(standIn.breadcrumb, (L"Address: " + shown).c_str());
+}
+
 bool ChangeFolder(const std::wstring& text) {
     if (text.empty())
         return false;
@@ -96,6 +112,7 @@ bool ChangeFolder(const std::wstring& text) {
     if (!IsDirectory(resolved))
         return false;
     standIn.folder = resolved;
+    ShowFolderInBreadcrumb();
     Report(L"FOLDER", resolved);
     return true;
 }
@@ -127,7 +144,8 @@ bool BeginLateNavigation(const std::wstring& text) {
     if (text.empty() || !IsDirectory(Resolve(text)))
         return false;
     standIn.pendingFolder = text;
-    ShowWindow(standIn.surface, SW_HIDE);
+    if (!standIn.options->Has(L"shown-during-navigation"))
+        ShowWindow(standIn.surface, SW_HIDE);
     SetTimer(standIn.dialog, kNavigationTimer, static_cast<UINT>(standIn.navigationDelayMs), EndLateNavigation);
     return true;
 }
@@ -176,6 +194,25 @@ LRESULT AnswerTextMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return result;
 }
 
+void ShowAutoCompleteList() {
+    if (standIn.autoCompleteList == nullptr) {
+        test::RegisterWindowClass(L"Auto-Suggest Dropdown");
+        standIn.autoCompleteList =
+            CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, L"Auto-Suggest Dropdown", L"",
+                            WS_POPUP | WS_BORDER, 10, 10, 200, 80, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    ShowWindow(standIn.autoCompleteList, SW_SHOWNOACTIVATE);
+}
+
+// Enter while the auto-complete list is shown closes the list, nothing else.
+bool ClosedAutoCompleteList() {
+    if (standIn.autoCompleteList == nullptr || !IsWindowVisible(standIn.autoCompleteList))
+        return false;
+    ShowWindow(standIn.autoCompleteList, SW_HIDE);
+    Report(L"LISTCLOSED");
+    return true;
+}
+
 LRESULT CALLBACK BoxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SETTEXT:
@@ -188,13 +225,16 @@ LRESULT CALLBACK BoxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM l
         break;
     case WM_KEYDOWN:
         if (wParam == VK_RETURN) {
-            Accept(true);
+            if (!ClosedAutoCompleteList())
+                Accept(true);
             return 0;
         }
         break;
     case WM_CHAR:
         if (wParam == L'\r' || wParam == L'\n')
             return 0;
+        if (wParam >= L' ' && standIn.options->Has(L"auto-complete"))
+            ShowAutoCompleteList();
         break;
     case WM_SETFOCUS:
         if (standIn.options->Has(L"refuse-focus")) {
@@ -289,6 +329,9 @@ INT_PTR CALLBACK StandInProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
         standIn.dialog = dialog;
         CreateNestedControls(dialog);
         test::BuildItemTree(dialog, standIn.layout->itemTree, standIn.folder);
+        if (standIn.layout->itemTree != test::ItemTree::None)
+            standIn.breadcrumb = test::FindDescendant(dialog, 1001, TOOLBARCLASSNAMEW);
+        ShowFolderInBreadcrumb();
         PrepareBox(dialog);
         LabelPickerBox(dialog);
         PlaceInitialFocus(dialog);
@@ -296,8 +339,10 @@ INT_PTR CALLBACK StandInProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
         return FALSE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK && HIWORD(wParam) == 0) {
-            if (standIn.box != nullptr)
+            if (standIn.box != nullptr) {
+                Report(L"OK", TextOf(standIn.box));
                 Accept(false);
+            }
             return TRUE;
         }
         if (LOWORD(wParam) == IDCANCEL && HIWORD(wParam) == 0) {

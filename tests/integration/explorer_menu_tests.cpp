@@ -1,7 +1,7 @@
 // Explorer's context menu as the package's install.cmd writes it for the
 // current user: the registered commands, started the way Explorer starts them,
 // drive a real open dialog of the test host; uninstall.cmd takes everything
-// away again.
+// away again, and neither script claims success over what it could not do.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/unique_handle.h"
 #include "support/host.h"
 #include "support/process.h"
 #include "support/text.h"
@@ -27,12 +28,17 @@ struct MenuEntry {
 };
 constexpr MenuEntry kFolderEntry{L"Directory\\shell", L"%V"};
 constexpr MenuEntry kBackgroundEntry{L"Directory\\Background\\shell", L"%V"};
+constexpr MenuEntry kDriveEntry{L"Drive\\shell", L"%V"};
 constexpr MenuEntry kFileEntry{L"*\\shell", L"%1"};
-constexpr MenuEntry kEntries[] = {kFolderEntry, kBackgroundEntry, kFileEntry};
+constexpr MenuEntry kEntries[] = {kFolderEntry, kBackgroundEntry, kDriveEntry, kFileEntry};
 
 // Keys that install.cmd creates when the user has none yet.
 const std::vector<std::wstring> kParentKeys = {
-    L"Directory", L"Directory\\shell", L"Directory\\Background", L"Directory\\Background\\shell", L"*", L"*\\shell"};
+    L"Directory", L"Directory\\shell", L"Directory\\Background", L"Directory\\Background\\shell",
+    L"Drive",     L"Drive\\shell",     L"*",                     L"*\\shell"};
+
+// What a script started by a double-click shows before its window closes.
+const std::string kPausePrompt = "Press any key to close this window.";
 
 std::wstring EntryKey(const MenuEntry& entry) {
     return kClasses + entry.shellKey + L"\\Corvane";
@@ -44,6 +50,13 @@ bool KeyExists(const std::wstring& key) {
         return false;
     RegCloseKey(opened);
     return true;
+}
+
+bool AnyEntryInstalled() {
+    for (const MenuEntry& entry : kEntries)
+        if (KeyExists(EntryKey(entry)))
+            return true;
+    return false;
 }
 
 std::optional<std::wstring> ReadDefaultValue(const std::wstring& key) {
@@ -67,10 +80,72 @@ struct MenuEntriesRemoved {
     }
 };
 
-// A folder laid out like the unpacked package, with a blank in its path.
+std::optional<std::wstring> ReadVariable(const wchar_t* name) {
+    const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+    if (size == 0)
+        return std::nullopt;
+    std::wstring value(size, L'\0');
+    value.resize(GetEnvironmentVariableW(name, value.data(), size));
+    return value;
+}
+
+// An environment variable of this process, which the programs it starts
+// inherit, set for a while.
+class ScopedVariable {
+public:
+    ScopedVariable(const wchar_t* name, const std::wstring& value) : name_(name), old_(ReadVariable(name)) {
+        SetEnvironmentVariableW(name, value.c_str());
+    }
+    ~ScopedVariable() { SetEnvironmentVariableW(name_, old_ ? old_->c_str() : nullptr); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const wchar_t* name_;
+    std::optional<std::wstring> old_;
+};
+
+// NUL as the input of the programs started meanwhile: a script's pause ends
+// at once instead of waiting for a key.
+class InputFromNul {
+public:
+    InputFromNul() : old_(GetStdHandle(STD_INPUT_HANDLE)) {
+        SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
+        nul_.reset(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0,
+                               nullptr));
+        SetStdHandle(STD_INPUT_HANDLE, nul_.get());
+    }
+    ~InputFromNul() { SetStdHandle(STD_INPUT_HANDLE, old_); }
+    InputFromNul(const InputFromNul&) = delete;
+    InputFromNul& operator=(const InputFromNul&) = delete;
+
+private:
+    HANDLE old_;
+    UniqueHandle nul_;
+};
+
+// A reg.exe first on PATH that fails as reg does where registry editing is
+// disabled by policy.
+class RefusedRegFirstOnPath {
+public:
+    RefusedRegFirstOnPath() : path_(L"PATH", folder_.path() + L";" + ReadVariable(L"PATH").value_or(L"")) {
+        EXPECT_TRUE(
+            CopyFileW(test::BinaryPath(L"refused_reg").c_str(), (folder_.path() + L"\\reg.exe").c_str(), FALSE));
+    }
+
+private:
+    test::TempFolder folder_{L"corvane refused reg"};
+    ScopedVariable path_;
+};
+
+// How a script is started: as Explorer opens it (a double-click), or by
+// another script.
+enum class Start { DoubleClick, FromScript };
+
+// A folder laid out like the unpacked package.
 class PackageFolder {
 public:
-    PackageFolder() : folder_(L"corvane package") {
+    explicit PackageFolder(const std::wstring& name) : folder_(name) {
         for (const wchar_t* arch : {L"x86-64", L"x86-32"}) {
             Copy(std::wstring(L"Corvane.") + arch + L".exe");
             Copy(std::wstring(L"CorvaneLib.") + arch + L".dll");
@@ -83,19 +158,30 @@ public:
 
     struct ScriptRun {
         std::optional<DWORD> code;  // nothing when it did not end
-        std::string output;         // for failure messages
+        std::string output;
     };
 
-    // Runs integration\<script> as a double click does.
-    ScriptRun Run(const std::wstring& script) const {
+    // Runs integration\<script>; a failure when it does not end with the
+    // expected code.
+    ScriptRun Run(const std::wstring& script, Start start, DWORD expectedCode = 0) const {
+        const std::wstring file = path() + L"\\integration\\" + script;
+        // Explorer's command line for a script it opens. cmd tells its command
+        // line in CMDCMDLINE, or the variable of that name where there is one,
+        // which stands in where cmd (Wine's) tells nothing.
+        const std::wstring explorerLine = Cmd() + L" /c \"\"" + file + L"\" \"";
+        std::optional<ScopedVariable> told;
+        if (start == Start::DoubleClick)
+            told.emplace(L"CMDCMDLINE", explorerLine);
+        const InputFromNul input;
         test::ChildProcess cmd(test::ChildProcess::CommandLine{
-            L"\"" + Cmd() + L"\" /d /c \"\"" + path() + L"\\integration\\" + script + L"\"\""});
+            start == Start::DoubleClick ? explorerLine : L"\"" + Cmd() + L"\" /d /c \"\"" + file + L"\"\""});
         ScriptRun run{cmd.WaitForExit(60000), {}};
         for (const std::wstring& line : cmd.Lines())
             run.output += "\n  " + test::ToUtf8(line);
-        if (run.code != 0u)
-            ADD_FAILURE() << test::ToUtf8(script) << (run.code ? " failed" : " did not end") << ", its output:"
-                          << run.output;
+        if (run.code != expectedCode)
+            ADD_FAILURE() << test::ToUtf8(script)
+                          << (run.code ? " ended with " + std::to_string(*run.code) : std::string(" did not end"))
+                          << ", its output:" << run.output;
         return run;
     }
 
@@ -129,16 +215,18 @@ std::optional<DWORD> StartAsExplorerDoes(const std::wstring& command, const Menu
 }
 
 TEST(ExplorerMenu, InstallStartEachEntryAgainstAnOpenDialogUninstall) {
-    for (const MenuEntry& entry : kEntries)
-        if (KeyExists(EntryKey(entry)))
-            GTEST_SKIP() << "Corvane's menu entries are installed for this user; the test would replace them";
-    const PackageFolder package;
+    if (AnyEntryInstalled())
+        GTEST_SKIP() << "Corvane's menu entries are installed for this user; the test would replace them";
+    // Characters that cmd or reg would take apart if a script let them.
+    const PackageFolder package(L"corvane (pack) & more! \u00e9\u03bb");
     std::vector<bool> parentsBefore;
     for (const std::wstring& key : kParentKeys)
         parentsBefore.push_back(KeyExists(kClasses + key));
     const MenuEntriesRemoved cleanup;
 
-    ASSERT_EQ(package.Run(L"install.cmd").code, 0u);
+    const auto install = package.Run(L"install.cmd", Start::DoubleClick);
+    ASSERT_EQ(install.code, 0u);
+    EXPECT_NE(install.output.find(kPausePrompt), std::string::npos) << "started by a double-click:" << install.output;
     for (const MenuEntry& entry : kEntries) {
         SCOPED_TRACE(test::ToUtf8(entry.shellKey));
         EXPECT_FALSE(ReadDefaultValue(EntryKey(entry)).value_or(L"").empty()) << "no menu text";
@@ -150,6 +238,7 @@ TEST(ExplorerMenu, InstallStartEachEntryAgainstAnOpenDialogUninstall) {
 
     test::TempFolder items(L"corvane menu items");
     const std::wstring blanks = items.MakeFolder(L"folder with blanks");
+    const std::wstring special = items.MakeFolder(L"a & b (c)");
     const std::wstring file = items.MakeFile(L"folder with blanks\\report 2026.txt");
     struct Case {
         MenuEntry entry;
@@ -159,7 +248,8 @@ TEST(ExplorerMenu, InstallStartEachEntryAgainstAnOpenDialogUninstall) {
     };
     const Case cases[] = {
         {kFolderEntry, blanks, blanks, L""},
-        {kBackgroundEntry, L"C:\\", L"C:\\", L""},
+        {kBackgroundEntry, special, special, L""},
+        {kDriveEntry, L"C:\\", L"C:\\", L""},
         {kFileEntry, file, blanks, L"report 2026.txt"},
     };
     for (const Case& c : cases) {
@@ -175,14 +265,42 @@ TEST(ExplorerMenu, InstallStartEachEntryAgainstAnOpenDialogUninstall) {
         }
     }
 
-    const auto uninstall = package.Run(L"uninstall.cmd");
+    {
+        const RefusedRegFirstOnPath refused;
+        const auto unchecked = package.Run(L"uninstall.cmd", Start::DoubleClick, 1);
+        EXPECT_NE(unchecked.output.find("cannot read the registry"), std::string::npos) << unchecked.output;
+        EXPECT_NE(unchecked.output.find(kPausePrompt), std::string::npos)
+            << "started by a double-click, on an error:" << unchecked.output;
+    }
+    for (const MenuEntry& entry : kEntries)
+        EXPECT_TRUE(KeyExists(EntryKey(entry))) << test::ToUtf8(EntryKey(entry)) << " went although reg failed";
+
+    const auto uninstall = package.Run(L"uninstall.cmd", Start::FromScript);
     ASSERT_EQ(uninstall.code, 0u);
+    EXPECT_EQ(uninstall.output.find(kPausePrompt), std::string::npos) << "started by a script:" << uninstall.output;
     for (const MenuEntry& entry : kEntries)
         EXPECT_FALSE(KeyExists(EntryKey(entry))) << test::ToUtf8(EntryKey(entry)) << " is left";
     for (std::size_t i = 0; i < kParentKeys.size(); ++i) {
         EXPECT_EQ(KeyExists(kClasses + kParentKeys[i]), parentsBefore[i])
             << test::ToUtf8(kParentKeys[i]) << ": uninstall must leave it as install found it; it said:"
             << uninstall.output;
+    }
+}
+
+// Explorer would cut the percent sign out of the program's path.
+TEST(ExplorerMenu, InstallRefusesAFolderWithAPercentSign) {
+    if (AnyEntryInstalled())
+        GTEST_SKIP() << "Corvane's menu entries are installed for this user";
+    const PackageFolder package(L"corvane 50%Sale");
+    const MenuEntriesRemoved cleanup;
+
+    const auto install = package.Run(L"install.cmd", Start::FromScript, 1);
+    for (const MenuEntry& entry : kEntries)
+        EXPECT_FALSE(KeyExists(EntryKey(entry))) << test::ToUtf8(EntryKey(entry)) << " was written";
+    // Wine's cmd drops the sign from the script's own path (%~dp0), so there
+    // the script finds no programs instead.
+    if (!test::UnderWine()) {
+        EXPECT_NE(install.output.find("percent sign"), std::string::npos) << install.output;
     }
 }
 

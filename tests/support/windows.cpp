@@ -206,6 +206,10 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
                                 static_cast<int>(longB.size()), TRUE) == CSTR_EQUAL;
 }
 
+bool UnderWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
 std::wstring ForeignDialogOnTop() {
     if (!FindTargetDialog())
         return L"";

@@ -77,6 +77,10 @@ std::wstring LongPath(const std::wstring& path);
 // their long forms, letter case ignored.
 bool SamePath(const std::wstring& a, const std::wstring& b);
 
+// True when the tests run under Wine, whose own programs (cmd, ...) differ
+// from Windows' in places.
+bool UnderWine();
+
 // The caption and program of the recognisable dialog at the top of the
 // desktop when another program than the tests and their hosts shows it, or
 // empty. Tests that need a desktop without one skip on it.
