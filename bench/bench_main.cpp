@@ -118,6 +118,8 @@ void BenchEndToEnd(const std::wstring& arch, int runs) {
          2700, "breadcrumb, box shown meanwhile; the change, then 200 ms that the name must stay"},
         {"OfficeFileDialog (O1 stand-in)", {L"standin", L"O1", L"--dir", root}, file, 400,
          "50 ms before and after Enter, 100 + 200 ms for the name"},
+        {"FolderPickerOrItemDialog (real folder picker)", {L"item-pick", L"--dir", folder.path()}, dir, 100,
+         "100 ms before the box is read back"},
         {"OldFolderBrowser (real folder dialog)", {L"browse"}, dir, 0, "waits for the hook's reply"},
         {"NewFolderBrowser (new-style stand-in)", {L"folder-standin"}, dir, 0, "waits for the hook's reply"},
     };

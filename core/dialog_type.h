@@ -10,4 +10,8 @@ enum DialogType : std::int32_t {
     StandardFileDialog = 2,
     KeyboardFileDialog = 3,
     OfficeFileDialog = 4,
+    // An item dialog whose OK command may pick a folder and close (the folder
+    // picker cannot be told from an open dialog by its windows): its box is
+    // filled, never confirmed.
+    FolderPickerOrItemDialog = 5,
 };

@@ -25,6 +25,11 @@ constexpr ControlCriterion kF5[] = {
 constexpr ControlCriterion kF6[] = {
     {14146, L"Static", 1}, {14147, L"Static", 1}, {14145, L"SysTreeView32", 1},
     {1, L"Button", 1},     {2, L"Button", 1}};
+// The item dialogs' name box (the folder picker's "Folder:" box): matched only
+// when no earlier signature did, and only in an item dialog's frame, since an
+// Edit 1152 also serves older dialogs.
+constexpr ControlCriterion kF7[] = {{1152, L"Edit", 1}, {1, L"Button", 1}, {2, L"Button", 1}};
+constexpr const wchar_t* kItemDialogFrames[] = {L"DUIViewWndClassName", L"ExplorerBrowserControl"};
 
 constexpr ControlCriterion kO1[] = {
     {54, L"RichEdit20W", 1}, {51, L"RichEdit20W", 1},   {59, L"RichEdit20W", 1},
@@ -41,7 +46,13 @@ constexpr ControlCriterion kO4[] = {
 
 template <std::size_t N>
 constexpr DialogSignature Signature(DialogType type, const ControlCriterion (&criteria)[N]) {
-    return DialogSignature{type, criteria, N, 0, nullptr};
+    return DialogSignature{type, criteria, N, 0, nullptr, {nullptr, 0}, false};
+}
+
+template <std::size_t N, std::size_t M>
+constexpr DialogSignature Signature(DialogType type, const ControlCriterion (&criteria)[N],
+                                    const wchar_t* const (&frameClasses)[M]) {
+    return DialogSignature{type, criteria, N, 0, nullptr, {frameClasses, M}, false};
 }
 
 DialogSignature F1 = Signature(StandardFileDialog, kF1);
@@ -50,12 +61,13 @@ DialogSignature F3 = Signature(StandardFileDialog, kF3);
 DialogSignature F4 = Signature(KeyboardFileDialog, kF4);
 DialogSignature F5 = Signature(NewFolderBrowser, kF5);
 DialogSignature F6 = Signature(OldFolderBrowser, kF6);
+DialogSignature F7 = Signature(FolderPickerOrItemDialog, kF7, kItemDialogFrames);
 DialogSignature O1 = Signature(OfficeFileDialog, kO1);
 DialogSignature O2 = Signature(OfficeFileDialog, kO2);
 DialogSignature O3 = Signature(OfficeFileDialog, kO3);
 DialogSignature O4 = Signature(OfficeFileDialog, kO4);
 
-DialogSignature* const kSystemDialogs[] = {&F1, &F2, &F3, &F4, &F5, &F6};
+DialogSignature* const kSystemDialogs[] = {&F1, &F2, &F3, &F4, &F5, &F6, &F7};
 DialogSignature* const kMso96[] = {&O1, &O2, &O3};
 DialogSignature* const kOnlyO1[] = {&O1};
 DialogSignature* const kOnlyO2[] = {&O2};
@@ -87,22 +99,38 @@ void ResetCounters(const DialogClassEntry& entry) {
     for (std::size_t i = 0; i < entry.signatureCount; ++i) {
         entry.signatures[i]->matchCount = 0;
         entry.signatures[i]->firstMatch = nullptr;
+        entry.signatures[i]->frameFound = false;
     }
+}
+
+bool HasFrame(const DialogSignature& signature) {
+    return signature.frame.classCount == 0 || signature.frameFound;
+}
+
+// A direct child (whose class name is in the buffer) of a frame class.
+void NoteFrame(DialogSignature& signature, int level) {
+    if (level != 1)
+        return;
+    for (std::size_t i = 0; i < signature.frame.classCount; ++i)
+        if (std::wcscmp(signature.frame.classNames[i], classNameBuffer) == 0)
+            signature.frameFound = true;
 }
 
 DialogSignature* FirstCompleteSignature(const DialogClassEntry& entry) {
     for (std::size_t i = 0; i < entry.signatureCount; ++i) {
         DialogSignature* signature = entry.signatures[i];
-        if (signature->matchCount == signature->criteriaCount)
+        if (signature->matchCount == signature->criteriaCount && HasFrame(*signature))
             return signature;
     }
     return nullptr;
 }
 
-// Counts the child (whose class name is in the buffer) at most once per signature.
+// Counts the child (whose class name is in the buffer) at most once per
+// signature, and notes it when it is a signature's frame.
 void CountControl(const DialogClassEntry& entry, HWND child, int id, int level, RecognitionObserver* observer) {
     for (std::size_t s = 0; s < entry.signatureCount; ++s) {
         DialogSignature& signature = *entry.signatures[s];
+        NoteFrame(signature, level);
         for (std::size_t c = 0; c < signature.criteriaCount; ++c) {
             const ControlCriterion& criterion = signature.criteria[c];
             if (criterion.controlId == id && criterion.directChild == level &&
@@ -179,7 +207,7 @@ bool FindTargetDialog(RecognitionObserver* observer) {
 const wchar_t* SignatureName(const DialogSignature* signature) {
     const std::pair<const DialogSignature*, const wchar_t*> names[] = {
         {&F1, L"F1"}, {&F2, L"F2"}, {&F3, L"F3"}, {&F4, L"F4"}, {&F5, L"F5"},
-        {&F6, L"F6"}, {&O1, L"O1"}, {&O2, L"O2"}, {&O3, L"O3"}, {&O4, L"O4"}};
+        {&F6, L"F6"}, {&F7, L"F7"}, {&O1, L"O1"}, {&O2, L"O2"}, {&O3, L"O3"}, {&O4, L"O4"}};
     for (const auto& [known, name] : names)
         if (known == signature)
             return name;

@@ -16,6 +16,14 @@ struct ControlCriterion {
     std::uint8_t directChild; // 1: direct child of the dialog; 0: deeper
 };
 
+// A frame that a signature needs beside its criteria: at least one direct
+// child of one of these classes, whatever its id. It is not counted, so the
+// count rule of the criteria holds as it is. No classes: no frame needed.
+struct FrameRequirement {
+    const wchar_t* const* classNames;
+    std::size_t classCount;
+};
+
 // One way a dialog of a class can look. The counters are rewritten for each
 // candidate window.
 struct DialogSignature {
@@ -24,6 +32,8 @@ struct DialogSignature {
     std::size_t criteriaCount;
     std::size_t matchCount;
     HWND firstMatch;
+    FrameRequirement frame;
+    bool frameFound; // a direct child of a frame class was met
 };
 
 struct DialogClassEntry {
@@ -69,7 +79,7 @@ void CountMatchingControls(const DialogClassEntry& entry, HWND parent, int level
 // Runs the enumeration over the whole desktop; true when a dialog was found.
 bool FindTargetDialog(RecognitionObserver* observer = nullptr);
 
-// The signature's name in the table ("F1" .. "F6", "O1" .. "O4"), or "?".
+// The signature's name in the table ("F1" .. "F7", "O1" .. "O4"), or "?".
 const wchar_t* SignatureName(const DialogSignature* signature);
 
 } // namespace corvane

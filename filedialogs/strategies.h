@@ -21,6 +21,12 @@ int FillStandardFileDialog(TargetWindow dialog, const std::wstring& path, Target
 // left as it was), or the name did not stay.
 int FillOfficeFileDialog(TargetWindow dialog, const std::wstring& path, TargetWindow fileNameBox);
 
+// Fills an item dialog's name box (the folder picker's "Folder:" box) with the
+// whole target path and confirms nothing: the dialog stays in its folder. 0
+// when the box shows the path at the end; -1 when nothing could be done or it
+// did not take the path.
+int FillItemDialogBox(TargetWindow dialog, const std::wstring& path, TargetWindow nameBox);
+
 // Sets the box's text by WM_SETTEXT until it reads back (checked so, and is
 // still there after a settle time); at most 10 attempts, 100 ms apart. A
 // dialog that empties the box late makes it put the text again.

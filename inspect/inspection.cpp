@@ -173,6 +173,8 @@ private:
                 refusals_.push_back(DisplayPathRefusal(fault));
             return;
         }
+        if (matchedSignature->type == FolderPickerOrItemDialog)
+            out_.Line(L"  text for the name box: " + Quoted(*path));
         if (!actionable) {
             refusals_.push_back(IsMissingFolder(folderPart) ? L"the folder " + Quoted(folderPart) + L" does not exist"
                                                             : L"the folder part " + Quoted(folderPart) +

@@ -14,6 +14,14 @@ std::wstring CriterionText(const ControlCriterion& criterion) {
            (criterion.directChild ? L" (direct child)" : L" (deeper)");
 }
 
+// "a direct A or B (any id)".
+std::wstring FrameText(const FrameRequirement& frame) {
+    std::wstring text = L"a direct ";
+    for (std::size_t i = 0; i < frame.classCount; ++i)
+        text += (i == 0 ? L"" : L" or ") + std::wstring(frame.classNames[i]);
+    return text + L" (any id)";
+}
+
 std::wstring TallyText(const SignatureTally& tally) {
     const DialogSignature& signature = *tally.signature;
     std::wstring text = std::wstring(SignatureName(&signature)) + L" " + DialogTypeName(signature.type) + L": " +
@@ -23,6 +31,8 @@ std::wstring TallyText(const SignatureTally& tally) {
         text += L", more controls than criteria";
     for (std::size_t i = 0; i < tally.unmet.size(); ++i)
         text += (i == 0 ? L"; missing " : L", ") + CriterionText(signature.criteria[tally.unmet[i]]);
+    if (tally.frameMissing)
+        text += (tally.unmet.empty() ? L"; missing " : L", ") + FrameText(signature.frame);
     return text;
 }
 
@@ -45,7 +55,8 @@ void RecognitionRecorder::OnCandidateCounted(HWND window, const DialogClassEntry
         const DialogSignature& signature = *entry.signatures[i];
         std::vector<std::size_t>& counts = counts_[&signature];
         counts.resize(signature.criteriaCount);
-        candidate.tallies.push_back({&signature, signature.matchCount, UnmetCriteria(signature, counts)});
+        const bool frameMissing = signature.frame.classCount != 0 && !signature.frameFound;
+        candidate.tallies.push_back({&signature, signature.matchCount, UnmetCriteria(signature, counts), frameMissing});
     }
     candidates_.push_back(std::move(candidate));
 }
@@ -83,6 +94,8 @@ const wchar_t* DialogTypeName(DialogType type) {
         return L"KeyboardFileDialog";
     case OfficeFileDialog:
         return L"OfficeFileDialog";
+    case FolderPickerOrItemDialog:
+        return L"FolderPickerOrItemDialog";
     }
     return L"unknown type";
 }
@@ -98,6 +111,9 @@ const wchar_t* RoadName(DialogType type) {
         return L"keystrokes typed into the file-name box";
     case OfficeFileDialog:
         return L"window messages to the file-name box and one Enter key";
+    case FolderPickerOrItemDialog:
+        return L"the whole path put into the name box by window messages, nothing confirmed: the dialog stays in "
+               L"its folder";
     }
     return L"none";
 }

@@ -13,11 +13,13 @@
 namespace corvane::inspect {
 
 // One signature as a candidate window met it: the controls recognition
-// counted for it and the criteria that no control met.
+// counted for it, the criteria that no control met, and whether the frame it
+// needs was missing.
 struct SignatureTally {
     const DialogSignature* signature;
     std::size_t counted;
     std::vector<std::size_t> unmet;
+    bool frameMissing;
 };
 
 // A top-level window of a listed class and how its signatures fared.

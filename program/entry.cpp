@@ -36,6 +36,9 @@ int Dispatch(const DialogSignature& signature, const std::wstring& path) {
     if (type == OfficeFileDialog) {
         return FillOfficeFileDialog(matchedDialog, path, signature.firstMatch);
     }
+    if (type == FolderPickerOrItemDialog) {
+        return FillItemDialogBox(matchedDialog, path, signature.firstMatch);
+    }
     return -1;
 }
 

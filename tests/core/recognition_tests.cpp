@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/recognition.h"
+#include "support/host.h"
 #include "support/text.h"
 #include "support/windows.h"
 
@@ -51,6 +52,7 @@ TEST(Recognition, EveryStandInLayoutIsRecognisedWithItsTypeAndBox) {
         {L"F5", NewFolderBrowser, 14146, L"Static"},        {L"F6", OldFolderBrowser, 14146, L"Static"},
         {L"O1", OfficeFileDialog, 54, L"RichEdit20W"},      {L"O2", OfficeFileDialog, 39, L"RichEdit20W"},
         {L"O3", OfficeFileDialog, 51, L"Edit"},             {L"O4", OfficeFileDialog, 48, L"RichEdit20W"},
+        {L"FolderPicker", FolderPickerOrItemDialog, 1152, L"Edit"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(test::ToUtf8(c.layout));
@@ -98,6 +100,65 @@ TEST(Recognition, ItemDialogsOfWindowsTenAndElevenMatchF3AndF4) {
     for (HWND window = box; window != nullptr && window != save.get(); window = GetParent(window))
         ++depth;
     EXPECT_EQ(depth, 5);
+}
+
+// The item dialogs' name box counts only with an item dialog's frame beside
+// it (either class, any id, a direct child), keeps the count rule, and comes
+// after every earlier signature.
+TEST(Recognition, ItemDialogBoxNeedsItsFrameAndComesLast) {
+    const struct {
+        const char* what;
+        const wchar_t* layout;
+        const wchar_t* frame;
+        int frameId;
+        bool frameDeeper;
+        int extraBoxes;   // Edit 1152 beside the layout's
+        int extraButtons; // Button 1 beside the layout's
+        bool recognised;
+        DialogType type;
+    } cases[] = {
+        {"no frame", L"F2-nocombo", nullptr, 0, false, 0, 0, false, OldFolderBrowser},
+        {"view frame", L"F2-nocombo", L"DUIViewWndClassName", 0, false, 0, 0, true, FolderPickerOrItemDialog},
+        {"browser frame with an id", L"F2-nocombo", L"ExplorerBrowserControl", 7, false, 0, 0, true,
+         FolderPickerOrItemDialog},
+        {"frame one level deeper", L"F2-nocombo", L"ExplorerBrowserControl", 0, true, 0, 0, false,
+         OldFolderBrowser},
+        {"F2 in a frame", L"F2", L"ExplorerBrowserControl", 0, false, 0, 0, true, StandardFileDialog},
+        // One more box or button makes up F2's count, and F2 comes first; two
+        // more boxes are too many for either.
+        {"second OK button", L"F2-nocombo", L"DUIViewWndClassName", 0, false, 0, 1, true, StandardFileDialog},
+        {"three boxes", L"F2-nocombo", L"DUIViewWndClassName", 0, false, 2, 0, false, OldFolderBrowser},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        OwnedWindow dialog = FromLayout(c.layout);
+        if (c.frame != nullptr)
+            CreateChild(c.frameDeeper ? CreateChild(dialog.get(), L"Static", 0) : dialog.get(), c.frame, c.frameId);
+        for (int i = 0; i < c.extraBoxes; ++i)
+            CreateChild(dialog.get(), L"Edit", 1152);
+        for (int i = 0; i < c.extraButtons; ++i)
+            CreateChild(dialog.get(), L"Button", 1);
+        const Recognition result = Recognise(dialog.get());
+        ASSERT_EQ(result.recognised, c.recognised);
+        if (!c.recognised)
+            continue;
+        EXPECT_EQ(result.type, c.type);
+        EXPECT_EQ(result.firstMatch, GetDlgItem(dialog.get(), 1152));
+    }
+}
+
+// Wine's item dialogs (open, save and the folder picker share one tree): the
+// Edit 1152 among their direct children is the box.
+TEST(Recognition, WinesItemDialogsAreFolderPickerOrItemDialogs) {
+    for (const wchar_t* mode : {L"item-open", L"item-save", L"item-pick"}) {
+        SCOPED_TRACE(test::ToUtf8(mode));
+        test::HostDialog host({mode});
+        ASSERT_NE(host.dialog(), nullptr);
+        const Recognition result = Recognise(host.dialog());
+        ASSERT_TRUE(result.recognised);
+        EXPECT_EQ(result.type, FolderPickerOrItemDialog);
+        EXPECT_EQ(result.firstMatch, GetDlgItem(host.dialog(), 1152));
+    }
 }
 
 TEST(Recognition, CountRuleCountsWindowsNotCriteria) {

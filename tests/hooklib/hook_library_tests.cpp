@@ -198,8 +198,8 @@ TEST(HookLibrary, OtherTypesAndVanishedDialogsInstallNothing) {
     CreateFolderDialogTree(dialog.get(), OldFolderBrowser);
     test::OwnedWindow carrier = test::CreateTopLevel(L"STATIC");
     test::PumpMessages(50);
-    for (int type : {2, 3, 4}) {
-        EXPECT_EQ(CVLib_SetFolderDialog(dialog.get(), carrier.get(), static_cast<DialogType>(type)), nullptr);
+    for (DialogType type : {StandardFileDialog, KeyboardFileDialog, OfficeFileDialog, FolderPickerOrItemDialog}) {
+        EXPECT_EQ(CVLib_SetFolderDialog(dialog.get(), carrier.get(), type), nullptr);
         MSG message;
         bool nudged = false;
         while (PeekMessageW(&message, dialog.get(), 0, 0, PM_REMOVE))

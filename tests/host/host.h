@@ -36,6 +36,10 @@ int ShowUntilClosed(HWND dialog, const Options& options);
 
 int RunOpenDialog(const Options& options, bool save);
 int RunBrowseDialog(const Options& options);
+
+// The item dialogs: open, save, and the open dialog that picks folders.
+enum class ItemDialogKind { Open, Save, PickFolder };
+int RunItemDialog(const Options& options, ItemDialogKind kind);
 int RunStandIn(const Options& options);
 int RunFolderStandIn(const Options& options);
 

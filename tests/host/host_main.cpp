@@ -3,6 +3,9 @@
 //
 //   testhost open|save [--dir D] [--name N] [--filter] [--select ITEM]
 //   testhost browse [--new] [--files] [--root-dir D]
+//   testhost item-open|item-save|item-pick [--dir D] [--name N]
+//                                  (the item dialogs through COM; item-pick
+//                                   is the open dialog that picks folders)
 //   testhost read-text HWND ID      (reports TEXT of a control of a dialog)
 //   testhost confirm HWND           (sends the dialog its OK command)
 //   testhost module-path           (reports its own file path)
@@ -17,8 +20,8 @@
 //                                    has answered N text messages of others)
 //                   [--late-navigation MS] [--shown-during-navigation]
 //                   [--breadcrumb-names] [--box-shown-after MS] [--auto-complete]
-//                   (also ItemOpen, ItemSave: the item dialogs of Windows 10/11;
-//                    F2-nocombo, which matches no signature)
+//                   (also ItemOpen, ItemSave, FolderPicker: the item dialogs
+//                    of Windows 10/11; F2-nocombo, which matches no signature)
 //   testhost folder-standin [--late-children MS] [--slow-folder NAME --slow-ms MS]
 //                   [--extra-items N] [--long-item N]
 //                                  (new-style folder dialog
@@ -178,6 +181,12 @@ int wmain(int count, wchar_t** arguments) {
         result = RunOpenDialog(options, mode == L"save");
     else if (mode == L"browse")
         result = RunBrowseDialog(options);
+    else if (mode == L"item-open")
+        result = RunItemDialog(options, ItemDialogKind::Open);
+    else if (mode == L"item-save")
+        result = RunItemDialog(options, ItemDialogKind::Save);
+    else if (mode == L"item-pick")
+        result = RunItemDialog(options, ItemDialogKind::PickFolder);
     else if (mode == L"read-text" && count >= 4)
         result = ReadControlOf(arguments[2], arguments[3]);
     else if (mode == L"confirm" && count >= 3)

@@ -1,7 +1,8 @@
 // Stand-ins for dialogs that Wine does not have, built from dialog templates
 // with the controls of one recognised layout. They react like the real ones:
 // the OK command or Enter in the file-name box changes into a folder named
-// there, otherwise it ends the dialog with the chosen file.
+// there, otherwise it ends the dialog with the chosen file. The folder
+// picker's OK command picks the folder in its box and closes.
 //
 // --late-navigation MS behaves like the item dialogs of Windows 10/11: the
 // change of folder ends MS after the command, with the box hidden meanwhile
@@ -149,11 +150,28 @@ bool BeginLateNavigation(const std::wstring& text) {
     return true;
 }
 
+// The folder picker's OK command: the folder named in the box, or with the
+// box empty the folder shown, is the result, and the dialog closes.
+void PickFolder(const std::wstring& text) {
+    const std::wstring folder = text.empty() ? standIn.folder : Resolve(text);
+    if (!IsDirectory(folder))
+        return;
+    Report(L"RESULT", folder);
+    DestroyWindow(standIn.dialog);
+}
+
+void LabelPickerBox(HWND dialog) {
+    if (standIn.layout->picksFolder)
+        SetDlgItemTextW(dialog, 1090, L"Folder:");
+}
+
 // OK command and Enter in the box: change folder, or take the text as the file.
 void Accept(bool byEnter) {
     const std::wstring text = TextOf(standIn.box);
     if (byEnter)
         Report(L"ENTER", text);
+    if (standIn.layout->picksFolder)
+        return PickFolder(text);
     if (standIn.navigationDelayMs > 0 && BeginLateNavigation(text))
         return;
     if (ChangeFolder(text)) {
@@ -315,6 +333,7 @@ INT_PTR CALLBACK StandInProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
             standIn.breadcrumb = test::FindDescendant(dialog, 1001, TOOLBARCLASSNAMEW);
         ShowFolderInBreadcrumb();
         PrepareBox(dialog);
+        LabelPickerBox(dialog);
         PlaceInitialFocus(dialog);
         HideBoxForAWhile(dialog);
         return FALSE;

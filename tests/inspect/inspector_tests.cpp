@@ -130,6 +130,18 @@ TEST(Inspector, ShowsTheTreeOfAnUnrecognisedDialogWithoutItsBoxText) {
     EXPECT_EQ(test::ControlText(host.dialog(), 1152), L"private-report.txt");
 }
 
+// Wine's folder picker: the type, its road and the text its box would get.
+TEST(Inspector, NamesTheItemDialogRoadAndTheTextForItsBox) {
+    test::TempFolder root;
+    HostDialog host({L"item-pick", L"--dir", root.path(), L"--name", L"kept"});
+    const Report report = Inspect({root.path()});
+    EXPECT_EQ(report.status, 0);
+    EXPECT_TRUE(Holds(report, L"signature F7, FolderPickerOrItemDialog"));
+    EXPECT_TRUE(Holds(report, L"road: the whole path put into the name box by window messages, nothing confirmed"));
+    EXPECT_TRUE(Holds(report, L"text for the name box: \"" + root.path() + L"\""));
+    EXPECT_EQ(test::ControlText(host.dialog(), 1152), L"kept");
+}
+
 // The target is read as the program reads it: a quoted drive root keeps its
 // backslash, and a path with blanks but no quotes is two arguments.
 TEST(Inspector, ReadsItsTargetAsTheProgramDoes) {

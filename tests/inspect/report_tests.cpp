@@ -42,6 +42,7 @@ TEST(InspectorReport, TalliesCriteriaAsRecognitionCountsThem) {
         const wchar_t* signature;
         std::size_t counted;
         std::vector<std::size_t> unmet;
+        bool frameMissing = false;
     };
     Row rows[] = {
         {"O1 with one command bar", WithoutOneCommandBar(), L"O1", 5, {5}},
@@ -49,6 +50,8 @@ TEST(InspectorReport, TalliesCriteriaAsRecognitionCountsThem) {
         {"F1 without its box", Dialog(L"F1-nobox", L""), L"F1", 5, {0}},
         {"F4 without its box", Dialog(L"F4-nobox", L""), L"F4", 5, {0}},
         {"F2 without its combo box", Dialog(L"F2-nocombo", L""), L"F2", 3, {3}},
+        {"item dialog box without its frame", Dialog(L"F2-nocombo", L""), L"F7", 3, {}, true},
+        {"item dialog box in its frame", Dialog(L"F2-nocombo", L"", {L"ExplorerBrowserControl"}), L"F7", 3, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -65,6 +68,7 @@ TEST(InspectorReport, TalliesCriteriaAsRecognitionCountsThem) {
             found = true;
             EXPECT_EQ(tally.counted, row.counted);
             EXPECT_EQ(tally.unmet, row.unmet);
+            EXPECT_EQ(tally.frameMissing, row.frameMissing);
         }
         EXPECT_TRUE(found);
     }

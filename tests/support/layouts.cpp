@@ -65,6 +65,12 @@ std::vector<StandInLayout> BuildLayouts() {
          {ctl(1, L"Button"), ctl(2, L"Button"), ControlSpec{1120, L"ListBox", false, false, true},
           ControlSpec{1038, L"Button", false, false, true}},
          ItemTree::Save},
+        // The folder picker of Windows 10/11: the Open dialog's item tree, and a
+        // "Folder:" box, Edit 1152, whose folder the OK command picks.
+        {L"FolderPicker", L"#32770",
+         {box(1152, L"Edit"), ctl(1090, L"Static"), ctl(1, L"Button"), ctl(2, L"Button")},
+         ItemTree::Open,
+         true},
         office(L"O1", L"bosa_sdm_Microsoft Word 10.0", L"RichEdit20W", {54, 51, 59},
                {L"MsoCommandBar", L"MsoCommandBar"}),
         office(L"O2", L"bosa_sdm_XL8", L"RichEdit20W", {39, 36, 44}, {L"FO Toolbar Window"}),

@@ -29,11 +29,14 @@ struct StandInLayout {
     std::wstring topLevelClass;
     std::vector<ControlSpec> controls;
     ItemTree itemTree = ItemTree::None;
+    // The OK command picks the folder named in the box and closes the dialog,
+    // as the folder picker of Windows 10/11 does, instead of changing into it.
+    bool picksFolder = false;
 };
 
 // Layouts by name: "F1" .. "F6", "O1" .. "O4" (Office ones in their first
-// listed class), and "ItemOpen", "ItemSave": the item dialogs of Windows
-// 10/11 with their direct children and their item tree.
+// listed class), and "ItemOpen", "ItemSave", "FolderPicker": the item dialogs
+// of Windows 10/11 with their direct children and their item tree.
 const StandInLayout* FindLayout(const std::wstring& name);
 std::vector<std::wstring> LayoutNames();
 
