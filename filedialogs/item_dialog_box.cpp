@@ -8,25 +8,9 @@
 #include <windows.h>
 
 #include "core/target_path.h"
-#include "filedialogs/control_text.h"
 #include "filedialogs/strategies.h"
 
 namespace corvane {
-namespace {
-
-// At most 10 attempts, 100 ms apart; true once the box is shown holding the
-// text.
-bool PutTextUntilItReadsBack(const TargetWindow& box, const std::wstring& text) {
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        SetControlText(box, text);
-        Sleep(100);
-        if (box.IsShown() && box.ReadControlText() == text)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
 
 int FillItemDialogBox(TargetWindow dialog, const std::wstring& path, TargetWindow nameBox) {
     if (!nameBox)
@@ -37,7 +21,7 @@ int FillItemDialogBox(TargetWindow dialog, const std::wstring& path, TargetWindo
     if (!SplitActionableTargetPath(path, folderPart, fileNamePart))
         return -1;
     dialog.BringToForeground();
-    return PutTextUntilItReadsBack(nameBox, path) ? 0 : -1;
+    return PutTextUntilItStays(nameBox, path, NameCheck::ReadBack) ? 0 : -1;
 }
 
 } // namespace corvane
