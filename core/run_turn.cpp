@@ -101,9 +101,9 @@ std::wstring RunTurnJobName(DWORD processId) {
 }
 
 // Where this process is in a job, the new job nests in it (Windows 8 and
-// later) and the program stays within the caller's limits. Windows 7 cannot
-// nest jobs: the program then has to break away from this process's job,
-// which that job may refuse.
+// later) and the program stays within the caller's limits. Where it cannot
+// nest (Windows 7; user-interface limits), the program has to break away
+// from this process's job, which that job may refuse.
 ProcessOnThisTurn::ProcessOnThisTurn(const std::wstring& program, std::wstring commandLine) {
     for (const DWORD breakaway : {DWORD{0}, DWORD{CREATE_BREAKAWAY_FROM_JOB}}) {
         STARTUPINFOW startup{};

@@ -49,8 +49,8 @@ std::wstring RunTurnJobName(DWORD processId);
 // stops it too. The job is named for the program's process (RunTurnJobName),
 // and the program, finding itself in that job, takes the turn held for it
 // (see RunTurn). When this process is in a job that the new one cannot nest
-// in (before Windows 8) and that lets no program break away, nothing is
-// started.
+// in (before Windows 8, or one with user-interface limits) and that lets no
+// program break away, nothing is started.
 class ProcessOnThisTurn {
 public:
     ProcessOnThisTurn(const std::wstring& program, std::wstring commandLine);

@@ -93,22 +93,18 @@ TEST_F(HandOver, X86BuildLeavesTheDialogOfA64BitProcessAlone) {
 // (host/turn_stand_in.cpp), so that the turn is tested wherever tests run.
 class TurnStandIns {
 public:
-    TurnStandIns()
-        : go_(CreateEventW(nullptr, TRUE, FALSE, test::kHandOverGoEvent)),
-          finish_(CreateEventW(nullptr, TRUE, FALSE, test::kHandOverFinishEvent)) {
+    TurnStandIns() : go_(CreateEventW(nullptr, TRUE, FALSE, test::kHandOverGoEvent)) {
         EXPECT_TRUE(CopyFileW(test::BinaryPath(L"testhost").c_str(), x86Build().c_str(), FALSE));
         folder_.MakeFile(L"CorvaneLib.x86-32.dll");
     }
-    ~TurnStandIns() { Finish(); }
     std::wstring x86Build() const { return folder_.path() + L"\\Corvane.x86-32.exe"; }
-    std::unique_ptr<test::ChildProcess> StartHandOver(bool inJob = false) const {
+    std::unique_ptr<test::ChildProcess> StartHandOver(bool inJob) const {
         std::vector<std::wstring> arguments{L"hand-over", folder_.path() + L"\\Corvane.x86-64.exe", L"turn"};
         if (inJob)
             arguments.push_back(L"--in-job");
         return std::make_unique<test::ChildProcess>(test::BinaryPath(L"testhost"), arguments);
     }
     void Go() const { SetEvent(go_.get()); }
-    void Finish() const { SetEvent(finish_.get()); }
     // The process id that the x86 build left on starting; 0 if it did not.
     DWORD WaitForX86Build() const {
         DWORD id = 0;
@@ -120,47 +116,37 @@ public:
 private:
     test::TempFolder folder_;
     UniqueHandle go_;
-    UniqueHandle finish_;
 };
 
 // The run keeps its turn while the x86 build works, and the x86 build does
-// not wait for it: a run waiting meanwhile gets in after both have ended.
-TEST(TurnAcrossHandOver, ARunWaitingMeanwhileGetsInOnlyAfterTheX86Build) {
-    TurnStandIns standIns;
+// not wait for it: a run waiting meanwhile gets in only once they have
+// ended. A caller that stops the run (a script's time-out) stops the x86
+// build with it, also where the run is in a job that lets nothing break away.
+TEST(TurnAcrossHandOver, PassesToTheX86BuildWhichEndsWithTheRun) {
     test::TempFolder folder;
     HostDialog host({L"standin", L"F2", L"--name", L"keep.txt", L"--dir", folder.path()});
     const HWND box = GetDlgItem(host.dialog(), 1152);
-    const auto handingOver = standIns.StartHandOver();
-    ASSERT_TRUE(handingOver->WaitForLine(L"TURN", 10000));
-    test::ChildProcess waiting(test::BinaryPath(L"Corvane"), {folder.path() + L"\\chosen.txt"});
-    ASSERT_FALSE(waiting.WaitForExit(700).has_value()) << "the run did not wait for the turn";
-    standIns.Go();
-    ASSERT_NE(standIns.WaitForX86Build(), 0u);
-    EXPECT_FALSE(waiting.WaitForExit(1000).has_value()) << "a run got in while the x86 build worked";
-    EXPECT_EQ(test::WindowText(box), L"keep.txt");
-    standIns.Finish();
-    EXPECT_EQ(handingOver->WaitForExit(10000), std::optional<DWORD>(0)) << "the x86 build did not have the turn";
-    EXPECT_EQ(waiting.WaitForExit(10000), std::optional<DWORD>(0));
-    EXPECT_EQ(test::WindowText(box), L"chosen.txt");
-}
-
-// A caller that stops the run (a script's time-out) stops the x86 build
-// too, also where the run is in a job that lets nothing break away.
-TEST(TurnAcrossHandOver, StoppingTheRunStopsTheX86Build) {
     for (const bool inJob : {false, true}) {
         SCOPED_TRACE(inJob ? "run in a job" : "run in no job");
+        const std::wstring name = inJob ? L"second.txt" : L"first.txt";
         TurnStandIns standIns;
-        standIns.Go();
         const auto handingOver = standIns.StartHandOver(inJob);
+        ASSERT_TRUE(handingOver->WaitForLine(L"TURN", 10000));
+        test::ChildProcess waiting(test::BinaryPath(L"Corvane"), {folder.path() + L"\\" + name});
+        ASSERT_FALSE(waiting.WaitForExit(700).has_value()) << "the run did not wait for the turn";
+        standIns.Go();
         const UniqueHandle x86Build(OpenProcess(SYNCHRONIZE, FALSE, standIns.WaitForX86Build()));
         ASSERT_TRUE(x86Build) << "the x86 build was not started";
+        EXPECT_FALSE(waiting.WaitForExit(1000).has_value()) << "a run got in while the x86 build worked";
         TerminateProcess(handingOver->handle(), 1);
         EXPECT_EQ(WaitForSingleObject(x86Build.get(), 5000), WAIT_OBJECT_0) << "the x86 build outlived its caller";
+        EXPECT_EQ(waiting.WaitForExit(10000), std::optional<DWORD>(0));
+        EXPECT_EQ(test::WindowText(box), name);
     }
 }
 
 // A run that some program starts in a job of its own (a script runner's)
-// waits for the turn like any other: here it is held, so it ends with 4.
+// waits for the turn like any other: held here, so it ends at once with 4.
 TEST(TurnAcrossHandOver, AnotherJobPassesForNoHeldTurn) {
     TurnStandIns standIns;
     const test::HeldRunTurn turn;

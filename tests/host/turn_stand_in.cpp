@@ -5,22 +5,12 @@
 #include <string>
 
 #include "core/run_turn.h"
+#include "core/unique_handle.h"
 #include "folderdialogs/hand_over.h"
 #include "host.h"
 #include "support/process.h"
 
 namespace corvane::host {
-namespace {
-
-void WaitForEvent(const wchar_t* name) {
-    const HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, name);
-    if (event != nullptr)
-        WaitForSingleObject(event, 30000);
-    if (event != nullptr)
-        CloseHandle(event);
-}
-
-} // namespace
 
 // hand-over PROGRAM TARGET [--in-job]: takes the turn as a run does, reports
 // TURN, and on the go event hands TARGET over to the x86 build beside
@@ -36,20 +26,21 @@ int HandOverUnderTurn(const Options& options) {
     if (!turn.held())
         return 5;
     Report(L"TURN");
-    WaitForEvent(test::kHandOverGoEvent);
+    const UniqueHandle go(OpenEventW(SYNCHRONIZE, FALSE, test::kHandOverGoEvent));
+    if (!go || WaitForSingleObject(go.get(), 30000) != WAIT_OBJECT_0)
+        return 7;
     return HandOverToX86Build(options.positional()[1], options.positional()[0], L"") == 0 ? 0 : 1;
 }
 
-// turn: takes the turn without waiting, leaves its process id in "started",
-// and with the turn works until the finish event; 4 without the turn.
+// turn: takes the turn without waiting and leaves its process id in
+// "started"; then works with the turn until stopped, or ends with 4.
 int WorkUnderTurn() {
     const RunTurn turn(0);
     if (!MarkStart(std::to_string(GetCurrentProcessId())))
         return 1;
-    if (!turn.held())
-        return 4;
-    WaitForEvent(test::kHandOverFinishEvent);
-    return 0;
+    if (turn.held())
+        Sleep(30000);
+    return turn.held() ? 0 : 4;
 }
 
 } // namespace corvane::host

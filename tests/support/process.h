@@ -92,9 +92,8 @@ private:
     bool held_ = true;
 };
 
-// Pace the stand-ins of the hand-over (host/turn_stand_in.cpp).
+// Lets the stand-in of a run hand over (host/turn_stand_in.cpp).
 constexpr const wchar_t* kHandOverGoEvent = L"Local\\Corvane.Test.Go";
-constexpr const wchar_t* kHandOverFinishEvent = L"Local\\Corvane.Test.Finish";
 
 // Why the program and test host of an architecture cannot run here, or empty
 // when they can. Decided once per architecture by starting its test host
