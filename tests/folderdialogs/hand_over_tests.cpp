@@ -121,7 +121,8 @@ private:
 // The run keeps its turn while the x86 build works, and the x86 build does
 // not wait for it: a run waiting meanwhile gets in only once they have
 // ended. A caller that stops the run (a script's time-out) stops the x86
-// build with it, also where the run is in a job that lets nothing break away.
+// build with it, also where the run is in a job that lets nothing break away
+// (a script runner's job, which says nothing about the turn).
 TEST(TurnAcrossHandOver, PassesToTheX86BuildWhichEndsWithTheRun) {
     test::TempFolder folder;
     HostDialog host({L"standin", L"F2", L"--name", L"keep.txt", L"--dir", folder.path()});
@@ -143,27 +144,6 @@ TEST(TurnAcrossHandOver, PassesToTheX86BuildWhichEndsWithTheRun) {
         EXPECT_EQ(waiting.WaitForExit(10000), std::optional<DWORD>(0));
         EXPECT_EQ(test::WindowText(box), name);
     }
-}
-
-// A run that some program starts in a job of its own (a script runner's)
-// waits for the turn like any other: held here, so it ends at once with 4.
-TEST(TurnAcrossHandOver, AnotherJobPassesForNoHeldTurn) {
-    TurnStandIns standIns;
-    const test::HeldRunTurn turn;
-    std::wstring commandLine = test::QuoteArgument(standIns.x86Build()) + L" turn";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION started{};
-    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                               nullptr, &startup, &started));
-    const UniqueHandle process(started.hProcess);
-    const UniqueHandle thread(started.hThread);
-    const UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
-    EXPECT_TRUE(AssignProcessToJobObject(job.get(), process.get()));
-    ResumeThread(thread.get());
-    DWORD code = 0;
-    ASSERT_EQ(WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0);
-    EXPECT_TRUE(GetExitCodeProcess(process.get(), &code) && code == 4) << "ended with " << code;
 }
 
 } // namespace
