@@ -1,23 +1,27 @@
 #include "core/process_integrity.h"
 
-#include <vector>
-
 #include "core/unique_handle.h"
 
 namespace corvane {
 
-std::optional<DWORD> ProcessIntegrityLevel(HANDLE process) {
+std::vector<DWORD> ReadTokenInformation(HANDLE process, TOKEN_INFORMATION_CLASS kind) {
     HANDLE opened = nullptr;
     if (process == nullptr || !OpenProcessToken(process, TOKEN_QUERY, &opened))
-        return std::nullopt;
+        return {};
     const UniqueHandle token(opened);
     DWORD size = 0;
-    GetTokenInformation(token.get(), TokenIntegrityLevel, nullptr, 0, &size);
-    if (size < sizeof(TOKEN_MANDATORY_LABEL))
-        return std::nullopt;
-    // DWORD elements keep the label and the SID behind it aligned.
+    GetTokenInformation(token.get(), kind, nullptr, 0, &size);
+    if (size == 0)
+        return {};
     std::vector<DWORD> buffer((size + sizeof(DWORD) - 1) / sizeof(DWORD));
-    if (!GetTokenInformation(token.get(), TokenIntegrityLevel, buffer.data(), size, &size))
+    if (!GetTokenInformation(token.get(), kind, buffer.data(), size, &size))
+        return {};
+    return buffer;
+}
+
+std::optional<DWORD> ProcessIntegrityLevel(HANDLE process) {
+    const std::vector<DWORD> buffer = ReadTokenInformation(process, TokenIntegrityLevel);
+    if (buffer.size() * sizeof(DWORD) < sizeof(TOKEN_MANDATORY_LABEL))
         return std::nullopt;
     const PSID label = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(buffer.data())->Label.Sid;
     if (label == nullptr || !IsValidSid(label))

@@ -3,8 +3,14 @@
 #include <windows.h>
 
 #include <optional>
+#include <vector>
 
 namespace corvane {
+
+// What GetTokenInformation gives for the token of a process, held in DWORD
+// elements, which keep the structure and the SIDs behind it aligned. Empty
+// when the token cannot be read.
+std::vector<DWORD> ReadTokenInformation(HANDLE process, TOKEN_INFORMATION_CLASS kind);
 
 // The mandatory integrity level of a process's token: the last sub-authority
 // of its label (0x1000 low, 0x2000 medium, 0x3000 high, 0x4000 system).

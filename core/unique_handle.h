@@ -13,6 +13,9 @@ struct HandleCloser {
 };
 using UniqueHandle = std::unique_ptr<void, HandleCloser<CloseHandle>>;
 using UniqueFindHandle = std::unique_ptr<void, HandleCloser<FindClose>>;
+// Memory that the system allocated for the caller with LocalAlloc (security
+// descriptors, SID texts).
+using UniqueLocalMemory = std::unique_ptr<void, HandleCloser<LocalFree>>;
 
 // The process that owns a window, opened for the queries that work across
 // integrity levels (bitness, token). Null when it cannot be opened.

@@ -2,10 +2,11 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include <boost/filesystem/path.hpp>
 
 #include "core/run_turn.h"
-#include "core/unique_handle.h"
 #include "folderdialogs/command_line.h"
 #include "folderdialogs/folder_driver.h"
 
@@ -91,35 +92,30 @@ HandOverObstacle FindHandOverObstacle(const std::wstring& programPath, const std
 
 // CreateProcessW, unlike the shell, never stops at a security prompt for a
 // downloaded file; the x86 build without its library beside it would stop at
-// the loader's error box.
+// the loader's error box. This run keeps its turn while the x86 build works
+// under it: a run waiting meanwhile gets in only after both have ended.
 int HandOverToX86Build(const std::wstring& path, const std::wstring& programPath,
                        const std::wstring& redirectedFolder) {
     if (FindHandOverObstacle(programPath, redirectedFolder) != HandOverObstacle::None)
         return -1;
     const std::wstring program = X86BuildPathBeside(programPath);
-    std::wstring commandLine = L"\"" + program + L"\" " + QuoteForHandOver(path);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION started{};
-    // The x86 build takes the turn over; it must not wait for its parent.
-    PassRunTurnOfThisProcess();
+    std::optional<ProcessOnThisTurn> x86Build;
     {
         const QuietErrorMode quiet;
-        if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &started))
-            return -1;
+        x86Build.emplace(program, L"\"" + program + L"\" " + QuoteForHandOver(path));
     }
-    const UniqueHandle process(started.hProcess);
-    const UniqueHandle thread(started.hThread);
-    if (WaitForSingleObject(process.get(), kHandOverWaitMs) != WAIT_OBJECT_0) {
+    const HANDLE process = x86Build->process();
+    if (process == nullptr)
+        return -1;
+    if (WaitForSingleObject(process, kHandOverWaitMs) != WAIT_OBJECT_0) {
         // Past its own bounds the x86 build is stopped, so that -1 is what
         // happened and nothing moves the dialog after this run has ended.
-        TerminateProcess(process.get(), static_cast<UINT>(-1));
-        WaitForSingleObject(process.get(), kTerminationWaitMs);
+        TerminateProcess(process, static_cast<UINT>(-1));
+        WaitForSingleObject(process, kTerminationWaitMs);
         return -1;
     }
     DWORD status = 1;
-    if (!GetExitCodeProcess(process.get(), &status))
+    if (!GetExitCodeProcess(process, &status))
         return -1;
     return status == 0 ? 0 : -1;
 }

@@ -24,8 +24,10 @@ enum class HandOverObstacle { None, InRedirectedFolder, ProgramMissing, LibraryM
 HandOverObstacle FindHandOverObstacle(const std::wstring& programPath, const std::wstring& redirectedFolder);
 
 // Runs the x86 build beside programPath on the path and passes its exit
-// status on: only it can enter a 32-bit process. -1 without starting it when
-// FindHandOverObstacle names one.
+// status on: only it can enter a 32-bit process. It works under the turn that
+// this run holds (see ProcessOnThisTurn) and ends with this process. -1
+// without starting it when FindHandOverObstacle names one, and when it
+// cannot be started in a job that ends with this process.
 int HandOverToX86Build(const std::wstring& path, const std::wstring& programPath,
                        const std::wstring& redirectedFolder);
 

@@ -43,6 +43,13 @@ int RunItemDialog(const Options& options, ItemDialogKind kind);
 int RunStandIn(const Options& options);
 int RunFolderStandIn(const Options& options);
 
+// Leaves a file "started" with the given content beside the host's own
+// program; false when it cannot be written.
+bool MarkStart(const std::string& content);
+// Both sides of a run that hands its work over under its turn.
+int HandOverUnderTurn(const Options& options);
+int WorkUnderTurn();
+
 // Item texts from the root's child down to the tree's selected item, joined
 // by backslashes: what a folder dialog shows as the way to its selection.
 std::wstring SelectedTreeChain(HWND tree);

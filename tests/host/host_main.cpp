@@ -14,6 +14,9 @@
 //   testhost error-mode            (leaves a file "started" beside itself;
 //                                    ends with 0 when started with the error
 //                                    mode that keeps critical-error boxes away)
+//   testhost hand-over PROGRAM TARGET [--in-job]
+//                                  (a run's side of the hand-over)
+//   testhost turn                  (the x86 build's side; turn_stand_in.cpp)
 //   testhost standin F1..F6|O1..O4 [--class C] [--name N] [--dir D] [--focus ID]
 //                   [--refuse-focus] [--keep-text] [--hidden] [--report-keys]
 //                   [--close-at-text-message N] (closes once its file-name box
@@ -135,17 +138,26 @@ int ReportLockTimeout() {
     return 0;
 }
 
-// Leaves an empty file "started" beside its own program, then ends with 0
-// when it was started with the error mode that keeps critical-error boxes
-// (the loader's among them) away, 3 otherwise.
-int MarkStartAndCheckErrorMode() {
+bool MarkStart(const std::string& content) {
     const std::wstring self = tallow::GetModulePath();
     const std::wstring marker = self.substr(0, self.find_last_of(L"\\/") + 1) + L"started";
     const HANDLE file = CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                     nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return 1;
+        return false;
+    DWORD written = 0;
+    const bool complete = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+                          written == content.size();
     CloseHandle(file);
+    return complete;
+}
+
+// Leaves an empty file "started" beside its own program, then ends with 0
+// when it was started with the error mode that keeps critical-error boxes
+// (the loader's among them) away, 3 otherwise.
+int MarkStartAndCheckErrorMode() {
+    if (!MarkStart(""))
+        return 1;
     return (GetErrorMode() & SEM_FAILCRITICALERRORS) != 0 ? 0 : 3;
 }
 
@@ -197,6 +209,10 @@ int wmain(int count, wchar_t** arguments) {
         result = ReportLockTimeout();
     else if (mode == L"error-mode")
         result = MarkStartAndCheckErrorMode();
+    else if (mode == L"hand-over")
+        result = HandOverUnderTurn(options);
+    else if (mode == L"turn")
+        result = WorkUnderTurn();
     else if (mode == L"standin")
         result = RunStandIn(options);
     else if (mode == L"folder-standin")

@@ -80,27 +80,8 @@ TEST(Dispatch, OnlyTheUpperOfTwoDialogsIsFilled) {
     ExpectUntouched(lower, GetDlgItem(lower.dialog(), 1152), L"lower.txt");
 }
 
-// The mutex that runs take turns on, held by this test as a script may hold
-// it. Owned by the thread that created it.
-class HeldRunTurn {
-public:
-    HeldRunTurn() : mutex_(CreateMutexW(nullptr, TRUE, L"Local\\Corvane.Run")) {}
-    ~HeldRunTurn() {
-        Release();
-        CloseHandle(mutex_);
-    }
-    void Release() {
-        if (held_)
-            ReleaseMutex(mutex_);
-        held_ = false;
-    }
-
-private:
-    HANDLE mutex_;
-    bool held_ = true;
-};
-
 TEST(RunTurns, ARunWaitsForTheTurnAndGivesUpUntouchedPastTheBound) {
+    using test::HeldRunTurn;
     test::TempFolder folder;
     HostDialog host({L"standin", L"F2", L"--name", L"keep.txt", L"--dir", folder.path()});
     const HWND box = GetDlgItem(host.dialog(), 1152);

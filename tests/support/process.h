@@ -72,6 +72,29 @@ int RunCorvane(const std::vector<std::wstring>& arguments, const std::wstring& a
 int RunCorvaneRaw(const std::wstring& commandLineTail, const std::wstring& arch = ThisArch(),
                   DWORD timeoutMs = 30000);
 
+// The mutex that runs take turns on, held as a script may hold it: owned by
+// the thread that created it, until Release or destruction.
+class HeldRunTurn {
+public:
+    HeldRunTurn() : mutex_(CreateMutexW(nullptr, TRUE, L"Local\\Corvane.Run")) {}
+    ~HeldRunTurn() {
+        Release();
+        CloseHandle(mutex_);
+    }
+    void Release() {
+        if (held_)
+            ReleaseMutex(mutex_);
+        held_ = false;
+    }
+
+private:
+    HANDLE mutex_;
+    bool held_ = true;
+};
+
+// Lets the stand-in of a run hand over (host/turn_stand_in.cpp).
+constexpr const wchar_t* kHandOverGoEvent = L"Local\\Corvane.Test.Go";
+
 // Why the program and test host of an architecture cannot run here, or empty
 // when they can. Decided once per architecture by starting its test host
 // (Wine's 32-bit side needs a kernel that runs 32-bit code).
