@@ -40,7 +40,8 @@ int RunStandIn(const Options& options);
 int RunFolderStandIn(const Options& options);
 
 // Item texts from the root's child down to the tree's selected item, joined
-// by backslashes: what a folder dialog shows as the way to its selection.
+// as in a display path: what a folder dialog shows as the way to its
+// selection.
 std::wstring SelectedTreeChain(HWND tree);
 
 } // namespace corvane::host
