@@ -10,7 +10,8 @@
 // folders behind them) before the desktop's own children, and --long-item N
 // one item with an N-character text. With --steal-foreground MS a second
 // window of the stand-in takes the foreground back MS after each activation
-// of the dialog, as a user who switched away; every activation is reported.
+// of the dialog, as a user who switched away; every activation of the
+// inactive dialog is reported.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -61,6 +62,7 @@ struct FolderStandIn {
     bool slowOnSelect = false;
     int stealForegroundMs = 0;
     test::OwnedWindow decoy;
+    bool active = false;
     int extraItems = 0;
     int longItemLength = 0;
     std::set<HTREEITEM> expandedOnce;
@@ -247,7 +249,12 @@ INT_PTR CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
         CreateTree(dialog);
         return TRUE;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE && standIn.stealForegroundMs > 0) {
+        // Only a change from inactive to active counts: a second request
+        // while active may bring a second WM_ACTIVATE.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            standIn.active = false;
+        } else if (!standIn.active && standIn.stealForegroundMs > 0) {
+            standIn.active = true;
             Report(L"ACTIVATED");
             SetTimer(dialog, kStealForegroundTimer, static_cast<UINT>(standIn.stealForegroundMs), nullptr);
         }
