@@ -25,32 +25,41 @@ constexpr DWORD kQuietMs = 1000;
 constexpr DWORD kFirstNudgeMs = 25;
 constexpr DWORD kLongestNudgeMs = 400;
 
-class NudgePauses {
+DWORD TimeUntil(DWORD deadline, DWORD now) {
+    const auto left = static_cast<LONG>(deadline - now);
+    return left > 0 ? static_cast<DWORD>(left) : 0;
+}
+
+// When to answer the hook's not-yet replies with a nudge.
+class NudgeSchedule {
 public:
-    // The pause before answering a not-yet reply about that level, and
-    // whether it is the level's first.
-    DWORD Next(WPARAM level, bool& firstAtLevel) {
-        firstAtLevel = !started_ || level != level_;
-        if (firstAtLevel) {
-            started_ = true;
-            level_ = level;
-            pause_ = kFirstNudgeMs;
-        } else {
-            pause_ = std::min(pause_ * 2, kLongestNudgeMs);
-        }
-        return pause_;
+    // Plans the nudge that answers a not-yet reply about that level; true
+    // when it is the level's first reply.
+    bool Plan(WPARAM level, DWORD now) {
+        const bool first = !started_ || level != level_;
+        pause_ = first ? kFirstNudgeMs : std::min(pause_ * 2, kLongestNudgeMs);
+        started_ = true;
+        level_ = level;
+        planned_ = true;
+        at_ = now + pause_;
+        return first;
+    }
+    // How long to wait for replies before the planned nudge, at most limit.
+    DWORD WaitBefore(DWORD now, DWORD limit) const { return planned_ ? std::min(limit, TimeUntil(at_, now)) : limit; }
+    // Whether the planned nudge is due now; it is then taken.
+    bool TakeDue(DWORD now) {
+        const bool due = planned_ && TimeUntil(at_, now) == 0;
+        planned_ = planned_ && !due;
+        return due;
     }
 
 private:
     bool started_ = false;
     WPARAM level_ = 0;
     DWORD pause_ = 0;
+    bool planned_ = false;
+    DWORD at_ = 0;
 };
-
-DWORD TimeUntil(DWORD deadline, DWORD now) {
-    const auto left = static_cast<LONG>(deadline - now);
-    return left > 0 ? static_cast<DWORD>(left) : 0;
-}
 
 void SearchOnce(const std::wstring& path) {
     WIN32_FIND_DATAW found;
@@ -165,44 +174,34 @@ void FolderHookSession::Nudge() const {
 
 WalkReply FolderHookSession::AwaitOutcome() {
     const DWORD start = GetTickCount();
-    NudgePauses pauses;
-    bool nudgeDue = false;
-    DWORD nudgeAt = 0;
+    NudgeSchedule nudges;
     // The last reply, or the last check that the dialog's thread can go on.
     DWORD lastSign = start;
     for (;;) {
-        const DWORD now = GetTickCount();
-        if (now - start >= kWalkBoundMs)
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= kWalkBoundMs)
             return WalkReply::None;
-        DWORD wait = std::min(kWalkBoundMs - (now - start), kQuietMs);
-        if (nudgeDue)
-            wait = std::min(wait, TimeUntil(nudgeAt, now));
-        const HookReply reply = AwaitReply(wait);
+        const HookReply reply =
+            AwaitReply(nudges.WaitBefore(GetTickCount(), std::min(kWalkBoundMs - elapsed, kQuietMs)));
         if (reply.kind == WalkReply::Finished || reply.kind == WalkReply::NotReached)
             return reply.kind;
+        const DWORD now = GetTickCount();
         if (reply.kind == WalkReply::NotYet) {
-            bool firstAtLevel = false;
-            const DWORD pause = pauses.Next(reply.level, firstAtLevel);
             // Once per waiting level: a user who switched to another window
             // meanwhile is not pulled back on every nudge.
-            if (firstAtLevel)
+            if (nudges.Plan(reply.level, now))
                 dialog_.BringToForeground();
-            lastSign = GetTickCount();
-            nudgeDue = true;
-            nudgeAt = lastSign + pause;
+            lastSign = now;
             continue;
         }
-        const DWORD later = GetTickCount();
-        if (nudgeDue && TimeUntil(nudgeAt, later) == 0) {
+        if (nudges.TakeDue(now))
             Nudge();
-            nudgeDue = false;
-        }
-        if (later - lastSign >= kQuietMs) {
+        if (now - lastSign >= kQuietMs) {
             // Silence from a thread that is merely busy (the dialog listing a
             // slow folder) is waited through.
             if (!DialogThreadMayStillAct(dialog_.handle()))
                 return WalkReply::None;
-            lastSign = later;
+            lastSign = now;
         }
     }
 }
