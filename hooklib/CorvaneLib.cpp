@@ -102,9 +102,9 @@ bool IsWalkingHere(DialogType type) {
     return current.thread == CurrentThreadId() && current.type == type && current.walk.phase != cvlib::WalkPhase::Ended;
 }
 
-// Starts the run that the arming message names, for a dialog of this thread,
-// and leaves the dialog an empty WM_NULL in its place. The carrier (wParam)
-// holds 32 significant bits on either architecture, as every window handle.
+// Starts the run that the arming message names (carrier in wParam, type in
+// lParam) for a dialog of this thread, and leaves the dialog an empty
+// WM_NULL in its place.
 bool Arm(DialogType type, MSG& message) {
     if (message.lParam != static_cast<LPARAM>(type))
         return false;
@@ -128,28 +128,30 @@ void Reply(UINT message, WPARAM wParam) {
     PostMessageW(current.walk.carrier, message, wParam, 0);
 }
 
-void Act(DialogType type, MSG& retrieved) {
-    bool nudged = false;
+// Whether the retrieved message moves this thread's walk: the arming
+// message, which starts it, one of its marks, or a nudge (WM_NULL to the
+// dialog with no parameters).
+bool MovesTheWalk(DialogType type, MSG& retrieved, bool& nudged) {
     const UINT arming = ArmingMessage();
     if (arming != 0 && retrieved.message == arming) {
-        if (!Arm(type, retrieved))
-            return;
+        // The arming message counts as the first nudge.
         nudged = true;
-    } else {
-        if (!IsWalkingHere(type) || retrieved.message != WM_NULL)
-            return;
-        if (cvlib::IsWalkMark(retrieved)) {
-            // Another run's marks, and marks of a run whose carrier has gone,
-            // stay empty messages.
-            if (!IsWindow(current.walk.carrier) || !cvlib::TakeWalkMark(current.walk, retrieved))
-                return;
-        } else {
-            nudged = retrieved.hwnd == current.dialog && retrieved.wParam == 0 && retrieved.lParam == 0;
-        }
+        return Arm(type, retrieved);
     }
-    // The run has ended (its carrier is gone), or the tree has gone since the
-    // walk began: nothing more is done, and a tree's handle is not followed
-    // to whatever window reuses it.
+    if (!IsWalkingHere(type) || retrieved.message != WM_NULL)
+        return false;
+    // Another run's marks, and marks of a run whose carrier has gone, stay
+    // empty messages.
+    if (cvlib::IsWalkMark(retrieved))
+        return IsWindow(current.walk.carrier) && cvlib::TakeWalkMark(current.walk, retrieved);
+    nudged = retrieved.hwnd == current.dialog && retrieved.wParam == 0 && retrieved.lParam == 0;
+    return true;
+}
+
+void Advance(bool nudged) {
+    // The run has ended (its carrier is gone): nothing more is done. A tree
+    // that has gone since the walk began is not followed to whatever window
+    // reuses its handle.
     if (!IsWindow(current.walk.carrier)) {
         current.walk.phase = cvlib::WalkPhase::Ended;
         return;
@@ -175,7 +177,9 @@ void Act(DialogType type, MSG& retrieved) {
 
 LRESULT Hook(DialogType type, int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && wParam == PM_REMOVE && InterlockedCompareExchange(&acting, 1, 0) == 0) {
-        Act(type, *reinterpret_cast<MSG*>(lParam));
+        bool nudged = false;
+        if (MovesTheWalk(type, *reinterpret_cast<MSG*>(lParam), nudged))
+            Advance(nudged);
         InterlockedExchange(&acting, 0);
     }
     // The hook handle is ignored here.
