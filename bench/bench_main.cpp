@@ -179,19 +179,19 @@ void BenchFolderPhases(int runs) {
         const double start = NowMs();
         const std::wstring displayPath = ResolveDisplayPath(target);
         const double resolved = NowMs();
-        levels = std::count(displayPath.begin(), displayPath.end(), L'\\') + 1;
+        levels = std::count(displayPath.begin(), displayPath.end(), cvlib::kComponentSeparator) + 1;
         ProbePathChain(target);
         const double probed = NowMs();
         double ended = 0;
         double cleaned = 0;
         {
             FolderHookSession session(host.dialog(), displayPath, OldFolderBrowser);
-            WalkReply reply = session.AwaitReply();
-            for (; reply == WalkReply::NotYet; reply = session.AwaitReply()) {
+            HookReply reply = session.AwaitReply();
+            for (; reply.kind == WalkReply::NotYet; reply = session.AwaitReply()) {
                 ++notYetReplies;
                 session.Nudge();
             }
-            if (reply != WalkReply::Finished)
+            if (reply.kind != WalkReply::Finished)
                 outcome = "NOT finished";
             ended = NowMs();
             session.End();
@@ -201,7 +201,7 @@ void BenchFolderPhases(int runs) {
         const double armingStart = NowMs();
         {
             FolderHookSession session(host.dialog(), L"\x01", OldFolderBrowser);
-            if (session.AwaitReply() != WalkReply::NotReached)
+            if (session.AwaitReply().kind != WalkReply::NotReached)
                 outcome = "first-level walk NOT ended";
             arming.push_back(NowMs() - armingStart);
         }

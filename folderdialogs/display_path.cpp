@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "hooklib/CorvaneLib.h"
+
 namespace corvane {
 namespace {
 
@@ -99,11 +101,12 @@ std::wstring JoinDisplayNames(IShellFolder* desktop, const SHITEMID* item) {
         single[item->cb + 1] = 0;
         const auto singleList = reinterpret_cast<LPCITEMIDLIST>(single);
 
+        // A name that holds the separator could not be told from two.
         const std::wstring name = ItemDisplayName(current.get(), singleList);
-        if (name.empty())
+        if (name.empty() || name.find(cvlib::kComponentSeparator) != std::wstring::npos)
             return {};
         if (!joined.empty())
-            joined += L'\\';
+            joined += cvlib::kComponentSeparator;
         joined += name;
 
         // A middle item that is no folder leaves no folder: the next name fails.

@@ -7,8 +7,8 @@
 namespace corvane {
 
 // The display names of the path's shell items below the desktop, joined by
-// backslashes: the chain of item texts a browse-for-folder tree shows for it.
-// Empty when any level cannot be named.
+// cvlib::kComponentSeparator: the chain of item texts a browse-for-folder
+// tree shows for it. Empty when any level cannot be named.
 std::wstring ResolveDisplayPath(const std::wstring& path);
 
 // Why the hook could not be sent along a display path: the shell could not

@@ -15,14 +15,51 @@
 namespace corvane {
 namespace {
 
-// After this many passes of up to 100 ms without a reply, the wait asks
-// whether the dialog's thread can still go on.
-constexpr int kPassesWithoutReply = 10;
-constexpr DWORD kPassMs = 100;
-// Time for an expanded folder's children to appear before the hook retries.
-constexpr DWORD kPauseBeforeNudgeMs = 25;
-// The hook answers not yet at most 50 times per walk; more come from elsewhere.
-constexpr int kMostNudges = 50;
+// Without a reply for this long, the wait asks whether the dialog's thread
+// can still go on.
+constexpr DWORD kQuietMs = 1000;
+// The pauses before the nudges that answer not-yet replies: short at a
+// level's first, then doubled up to the longest, so that a folder whose
+// children come late (a waking network share) is asked every few hundred
+// milliseconds, not flooded.
+constexpr DWORD kFirstNudgeMs = 25;
+constexpr DWORD kLongestNudgeMs = 400;
+
+DWORD TimeUntil(DWORD deadline, DWORD now) {
+    const auto left = static_cast<LONG>(deadline - now);
+    return left > 0 ? static_cast<DWORD>(left) : 0;
+}
+
+// When to answer the hook's not-yet replies with a nudge.
+class NudgeSchedule {
+public:
+    // Plans the nudge that answers a not-yet reply about that level; true
+    // when it is the level's first reply.
+    bool Plan(WPARAM level, DWORD now) {
+        const bool first = !started_ || level != level_;
+        pause_ = first ? kFirstNudgeMs : std::min(pause_ * 2, kLongestNudgeMs);
+        started_ = true;
+        level_ = level;
+        planned_ = true;
+        at_ = now + pause_;
+        return first;
+    }
+    // How long to wait for replies before the planned nudge, at most limit.
+    DWORD WaitBefore(DWORD now, DWORD limit) const { return planned_ ? std::min(limit, TimeUntil(at_, now)) : limit; }
+    // Whether the planned nudge is due now; it is then taken.
+    bool TakeDue(DWORD now) {
+        const bool due = planned_ && TimeUntil(at_, now) == 0;
+        planned_ = planned_ && !due;
+        return due;
+    }
+
+private:
+    bool started_ = false;
+    WPARAM level_ = 0;
+    DWORD pause_ = 0;
+    bool planned_ = false;
+    DWORD at_ = 0;
+};
 
 void SearchOnce(const std::wstring& path) {
     WIN32_FIND_DATAW found;
@@ -64,18 +101,18 @@ HWND CreateCarrier(const std::wstring& displayPath) {
                            CW_USEDEFAULT, nullptr, nullptr, ProgramInstance(), nullptr);
 }
 
-WalkReply ReplyOf(const MSG& message, HWND carrier) {
+HookReply ReplyOf(const MSG& message, HWND carrier) {
     if (message.hwnd != carrier)
-        return WalkReply::None;
+        return {};
     switch (message.message) {
     case cvlib::kWalkFinished:
-        return WalkReply::Finished;
+        return {WalkReply::Finished, 0};
     case cvlib::kWalkNotYet:
-        return WalkReply::NotYet;
+        return {WalkReply::NotYet, message.wParam};
     case cvlib::kWalkNotReached:
-        return WalkReply::NotReached;
+        return {WalkReply::NotReached, 0};
     default:
-        return WalkReply::None;
+        return {};
     }
 }
 
@@ -114,45 +151,59 @@ void FolderHookSession::RemoveHookAndCarrier() noexcept {
     carrier_ = nullptr;
 }
 
-WalkReply FolderHookSession::AwaitReply() {
-    for (int pass = 0; pass < kPassesWithoutReply; ++pass) {
+HookReply FolderHookSession::AwaitReply(DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
         MSG message;
-        if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, kPassMs, QS_ALLINPUT);
-            continue;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            // Anything else is dropped, neither translated nor dispatched.
+            const HookReply reply = ReplyOf(message, carrier_);
+            if (reply.kind != WalkReply::None)
+                return reply;
         }
-        // Anything else is dropped, neither translated nor dispatched.
-        const WalkReply reply = ReplyOf(message, carrier_);
-        if (reply != WalkReply::None)
-            return reply;
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs)
+            return {};
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
     }
-    return WalkReply::None;
 }
 
 void FolderHookSession::Nudge() const {
-    dialog_.BringToForeground();
-    Sleep(kPauseBeforeNudgeMs);
     PostMessageW(dialog_.handle(), WM_NULL, 0, 0);
 }
 
 WalkReply FolderHookSession::AwaitOutcome() {
     const DWORD start = GetTickCount();
-    int nudges = 0;
-    while (GetTickCount() - start < kWalkBoundMs) {
-        const WalkReply reply = AwaitReply();
-        if (reply == WalkReply::Finished || reply == WalkReply::NotReached)
-            return reply;
-        if (reply == WalkReply::NotYet) {
-            if (++nudges > kMostNudges)
-                return WalkReply::None;
+    NudgeSchedule nudges;
+    // The last reply, or the last check that the dialog's thread can go on.
+    DWORD lastSign = start;
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= kWalkBoundMs)
+            return WalkReply::None;
+        const HookReply reply =
+            AwaitReply(nudges.WaitBefore(GetTickCount(), std::min(kWalkBoundMs - elapsed, kQuietMs)));
+        if (reply.kind == WalkReply::Finished || reply.kind == WalkReply::NotReached)
+            return reply.kind;
+        const DWORD now = GetTickCount();
+        if (reply.kind == WalkReply::NotYet) {
+            // Once per waiting level: a user who switched to another window
+            // meanwhile is not pulled back on every nudge.
+            if (nudges.Plan(reply.level, now))
+                dialog_.BringToForeground();
+            lastSign = now;
+            continue;
+        }
+        if (nudges.TakeDue(now))
             Nudge();
-        } else if (!DialogThreadMayStillAct(dialog_.handle())) {
+        if (now - lastSign >= kQuietMs) {
             // Silence from a thread that is merely busy (the dialog listing a
             // slow folder) is waited through.
-            return WalkReply::None;
+            if (!DialogThreadMayStillAct(dialog_.handle()))
+                return WalkReply::None;
+            lastSign = now;
         }
     }
-    return WalkReply::None;
 }
 
 bool FolderHookSession::TreeShowsTarget() const {

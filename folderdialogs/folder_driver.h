@@ -29,6 +29,12 @@ void ProbePathChain(const std::wstring& path);
 
 enum class WalkReply { Finished, NotYet, NotReached, None };
 
+// A reply of the hook; level tells which level a not-yet reply is about.
+struct HookReply {
+    WalkReply kind = WalkReply::None;
+    WPARAM level = 0;
+};
+
 // One exchange with the hook library: a hidden carrier window titled with the
 // display path, which receives the hook's replies, and the hook installed in
 // the dialog's thread. DriveFolderDialog runs its steps in order; the
@@ -46,16 +52,18 @@ public:
     explicit operator bool() const noexcept { return hook_ != nullptr; }
     HWND carrier() const noexcept { return carrier_; }
 
-    // The hook's next reply; None after 10 passes of up to 100 ms without one.
-    // Only the three replies posted to the carrier count; everything else,
-    // thread messages included, is dropped.
-    WalkReply AwaitReply();
-    // Answers a not-yet reply: the dialog to the foreground, a short pause for
-    // the folder's children, then WM_NULL, on which the hook tries again.
+    // The hook's next reply, or None after timeoutMs without one. Only the
+    // three replies posted to the carrier count; everything else, thread
+    // messages included, is dropped.
+    HookReply AwaitReply(DWORD timeoutMs = 1000);
+    // WM_NULL to the dialog, on which a hook waiting for a folder's children
+    // looks again.
     void Nudge() const;
     // Replies and nudges until the walk has ended: Finished, NotReached, or
-    // None when kWalkBoundMs have passed, the dialog's thread hung or went
-    // away, or the nudges ran out.
+    // None when kWalkBoundMs have passed or the dialog's thread hung or went
+    // away. Each not-yet reply is answered by a nudge after a pause that
+    // grows while the same level waits; the dialog is brought to the
+    // foreground once for each level that waits, not on every nudge.
     WalkReply AwaitOutcome();
     // Whether the dialog's tree shows the display path selected now.
     bool TreeShowsTarget() const;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/unique_handle.h"
+#include "hooklib/CorvaneLib.h"
 #include "hooklib/tree_walk.h"
 
 namespace corvane {
@@ -73,11 +74,12 @@ bool ItemText(HWND tree, HANDLE process, const RemoteItemBuffer& buffer, HTREEIT
     return true;
 }
 
-std::wstring JoinWithBackslashes(const std::vector<std::wstring>& texts) {
+// The texts, gathered from the selection upwards, from the top down.
+std::wstring JoinComponents(const std::vector<std::wstring>& texts) {
     std::wstring joined;
     for (auto text = texts.rbegin(); text != texts.rend(); ++text) {
         if (text != texts.rbegin())
-            joined += L'\\';
+            joined += cvlib::kComponentSeparator;
         joined += *text;
     }
     return joined;
@@ -129,7 +131,7 @@ std::wstring ReadSelectedTreePath(HWND tree) {
         texts.push_back(std::move(text));
         item = parent;
     }
-    return JoinWithBackslashes(texts);
+    return JoinComponents(texts);
 }
 
 } // namespace corvane

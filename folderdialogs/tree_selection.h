@@ -13,8 +13,8 @@ namespace corvane {
 HWND FindFolderDialogTree(HWND dialog, DialogType type);
 
 // The texts of the items from the root's child down to the tree's selected
-// item, joined by backslashes, read from outside the tree's process (which
-// runs as this build's machine). Empty when nothing below the root is
+// item, joined by cvlib::kComponentSeparator as in a display path, read from
+// outside the tree's process (which runs as this build's machine). Empty when nothing below the root is
 // selected, or the tree does not answer or cannot be read.
 std::wstring ReadSelectedTreePath(HWND tree);
 

@@ -1,13 +1,21 @@
 // The folder-selection hook library. It is mapped into the processes of other
-// programs, so it stays minimal: user32 only, no C runtime, no heap.
+// programs, so it stays minimal: user32 only, no C runtime, no heap, and
+// nothing shared between processes.
 //
-// The hook may be called in any thread it was ever installed in, for any
-// installation the shared section names, and again from inside its own tree
-// messages (the dialog's code may pump messages while it answers them).
-// It acts only for the current installation, only in the thread that owns
-// both the dialog and its tree, and never inside itself; every other call is
-// passed on untouched. An acting call only reads the tree and posts: the
-// walk goes on level by level as the dialog carries out what it posted.
+// A run reaches its hook by one posted message, the arming message, which
+// carries the run's carrier window and dialog type to the dialog; the hook
+// keeps what it needs in its own process. The message is registered, so a
+// program at a lower integrity level than the dialog cannot post it, and it
+// only acts while a run's hook is installed in the dialog's thread.
+//
+// The hook may be called in any thread it was ever installed in, and again
+// from inside its own tree messages (the dialog's code may pump messages
+// while it answers them). It acts only on the messages it retrieves for good
+// (not on peeks that leave them queued), only in the thread that owns both
+// the dialog and its tree, only while the run's carrier exists, and never
+// inside itself; every other call is passed on untouched. An acting call
+// only reads the tree and posts: the walk goes on level by level as the
+// dialog carries out what the hook's marks become.
 
 #include "hooklib/CorvaneLib.h"
 
@@ -17,47 +25,21 @@
 
 #include "hooklib/tree_walk.h"
 
-#if defined(_MSC_VER)
-#pragma section(".shared", read, write)
-// The linker shares the section between processes. clang-cl ignores a
-// "shared" flag in the pragma above; link.exe and lld-link both take this.
-#pragma comment(linker, "/SECTION:.shared,RWS")
-#define CVLIB_SHARED __declspec(allocate(".shared"))
-#else
-#define CVLIB_SHARED __attribute__((section(".shared"), shared))
-#endif
-
 namespace {
 
-// Seen by every process that maps this file. Only the export writes them, in
-// this order: disarm the hook, store dialog, carrier and type, count the
-// installation, publish the new hook. Readers take the count before and after
-// reading the rest (see ReadInstallation), so they never mix two installations.
-CVLIB_SHARED HHOOK volatile sharedHook = nullptr;
-CVLIB_SHARED HWND volatile sharedDialog = nullptr;
-CVLIB_SHARED HWND volatile sharedCarrier = nullptr;
-CVLIB_SHARED LONG volatile sharedType = 0;
-CVLIB_SHARED ULONG volatile sharedInstallation = 0;
+constexpr wchar_t kArmingMessageName[] = L"Corvane.FolderWalk.Arm";
 
-// What one installation asked for, as read from the shared section.
-struct Installation {
-    ULONG number;
-    HWND dialog;
-    HWND carrier;
-    DialogType type;
-};
-
-// Per process. The walk's own copies of dialog, carrier and tree are taken
-// when it begins; the shared values are not consulted again for it.
+// One walk per process: the run armed last in any of its threads.
 struct ProcessWalk {
-    bool begun;
-    bool ended;
-    Installation installation;
+    DWORD thread;
+    HWND dialog;
+    DialogType type;
     cvlib::TreeWalk walk;
 };
 
 HINSTANCE moduleHandle = nullptr;
 ProcessWalk current;
+UINT armingMessage = 0;
 // Set while a hook call acts: nested calls (from messages that the dialog
 // pumps while it handles a tree message) and other threads pass on.
 LONG volatile acting = 0;
@@ -96,24 +78,18 @@ bool HasClass(HWND window, const wchar_t* expected) {
     return name[i] == L'\0';
 }
 
-// The armed installation, or false while none is armed or the export is
-// storing a new one.
-bool ReadInstallation(Installation& installation) {
-    const ULONG before = sharedInstallation;
-    installation.dialog = sharedDialog;
-    installation.carrier = sharedCarrier;
-    installation.type = static_cast<DialogType>(sharedType);
-    const bool armed = sharedHook != nullptr;
-    installation.number = sharedInstallation;
-    return armed && installation.number == before;
+UINT ArmingMessage() {
+    if (armingMessage == 0)
+        armingMessage = RegisterWindowMessageW(kArmingMessageName);
+    return armingMessage;
 }
 
-HWND FindTree(const Installation& installation) {
+HWND FindTree(HWND dialog, DialogType type) {
     HWND tree = nullptr;
-    if (installation.type == OldFolderBrowser) {
-        tree = GetDlgItem(installation.dialog, cvlib::kOldStyleTreeId);
+    if (type == OldFolderBrowser) {
+        tree = GetDlgItem(dialog, cvlib::kOldStyleTreeId);
     } else {
-        const HWND nameSpace = FindWindowExW(installation.dialog, nullptr, cvlib::kNameSpaceClass, nullptr);
+        const HWND nameSpace = FindWindowExW(dialog, nullptr, cvlib::kNameSpaceClass, nullptr);
         tree = nameSpace != nullptr ? GetDlgItem(nameSpace, cvlib::kNameSpaceTreeId) : nullptr;
     }
     // A tree of another thread would be sent pointers into this one's stack.
@@ -122,67 +98,100 @@ HWND FindTree(const Installation& installation) {
     return tree;
 }
 
-void BeginWalk(const Installation& installation) {
-    current.begun = true;
-    current.ended = false;
-    current.installation = installation;
-    cvlib::BeginTreeWalk(current.walk, FindTree(installation), installation.carrier);
+bool IsWalkingHere(DialogType type) {
+    return current.thread == CurrentThreadId() && current.type == type && current.walk.phase != cvlib::WalkPhase::Ended;
+}
+
+// Starts the run that the arming message names (carrier in wParam, type in
+// lParam) for a dialog of this thread, and leaves the dialog an empty
+// WM_NULL in its place.
+bool Arm(DialogType type, MSG& message) {
+    if (message.lParam != static_cast<LPARAM>(type))
+        return false;
+    const HWND dialog = message.hwnd;
+    const HWND carrier = reinterpret_cast<HWND>(message.wParam);
+    message.message = WM_NULL;
+    message.wParam = 0;
+    message.lParam = 0;
+    if (!IsOwnedByThisThread(dialog) || !IsWindow(carrier))
+        return false;
+    current.thread = CurrentThreadId();
+    current.dialog = dialog;
+    current.type = type;
+    cvlib::BeginTreeWalk(current.walk, FindTree(dialog, type), carrier);
+    return true;
 }
 
 // To the carrier window itself: a window can let posts from a lower integrity
 // level in, a thread cannot.
-void Reply(UINT message) {
-    PostMessageW(current.installation.carrier, message, 0, 0);
+void Reply(UINT message, WPARAM wParam) {
+    PostMessageW(current.walk.carrier, message, wParam, 0);
 }
 
-void Act(DialogType type, const MSG& retrieved) {
-    Installation installation;
-    if (!ReadInstallation(installation))
-        return;
-    const bool walking = current.begun && current.installation.number == installation.number;
-    if (walking && current.ended)
-        return;
-    if (walking)
-        installation = current.installation;
-    if (installation.type != type || !IsOwnedByThisThread(installation.dialog))
-        return;
-    if (!walking)
-        BeginWalk(installation);
-    cvlib::NoteRetrievedMessage(current.walk, retrieved);
-    cvlib::WalkStep step = cvlib::WalkStep::NotReached;
-    // A tree that has gone since the walk began is not followed to whatever
-    // window reuses its handle.
-    if (current.walk.tree == nullptr || IsOwnedByThisThread(current.walk.tree))
-        step = cvlib::ContinueTreeWalk(current.walk);
-    if (step == cvlib::WalkStep::Waiting)
-        return;
-    if (step == cvlib::WalkStep::NotYet) {
-        Reply(cvlib::kWalkNotYet);
+// Whether the retrieved message moves this thread's walk: the arming
+// message, which starts it, one of its marks, or a nudge (WM_NULL to the
+// dialog with no parameters).
+bool MovesTheWalk(DialogType type, MSG& retrieved, bool& nudged) {
+    const UINT arming = ArmingMessage();
+    if (arming != 0 && retrieved.message == arming) {
+        // The arming message counts as the first nudge.
+        nudged = true;
+        return Arm(type, retrieved);
+    }
+    if (!IsWalkingHere(type) || retrieved.message != WM_NULL)
+        return false;
+    // Another run's marks, and marks of a run whose carrier has gone, stay
+    // empty messages.
+    if (cvlib::IsWalkMark(retrieved))
+        return IsWindow(current.walk.carrier) && cvlib::TakeWalkMark(current.walk, retrieved);
+    nudged = retrieved.hwnd == current.dialog && retrieved.wParam == 0 && retrieved.lParam == 0;
+    return true;
+}
+
+void Advance(bool nudged) {
+    // The run has ended (its carrier is gone): nothing more is done. A tree
+    // that has gone since the walk began is not followed to whatever window
+    // reuses its handle.
+    if (!IsWindow(current.walk.carrier)) {
+        current.walk.phase = cvlib::WalkPhase::Ended;
         return;
     }
-    current.ended = true;
-    Reply(step == cvlib::WalkStep::Finished ? cvlib::kWalkFinished : cvlib::kWalkNotReached);
+    cvlib::WalkStep step = cvlib::WalkStep::NotReached;
+    if (current.walk.tree == nullptr || IsOwnedByThisThread(current.walk.tree))
+        step = cvlib::ContinueTreeWalk(current.walk, nudged);
+    switch (step) {
+    case cvlib::WalkStep::Waiting:
+        return;
+    case cvlib::WalkStep::NotYet:
+        Reply(cvlib::kWalkNotYet, static_cast<WPARAM>(current.walk.level));
+        return;
+    case cvlib::WalkStep::Finished:
+        Reply(cvlib::kWalkFinished, 0);
+        break;
+    case cvlib::WalkStep::NotReached:
+        Reply(cvlib::kWalkNotReached, 0);
+        break;
+    }
+    current.walk.phase = cvlib::WalkPhase::Ended;
 }
 
-void ActOnce(int code, DialogType type, const MSG& retrieved) {
-    if (code != HC_ACTION)
-        return;
-    if (InterlockedCompareExchange(&acting, 1, 0) != 0)
-        return;
-    Act(type, retrieved);
-    InterlockedExchange(&acting, 0);
+LRESULT Hook(DialogType type, int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && wParam == PM_REMOVE && InterlockedCompareExchange(&acting, 1, 0) == 0) {
+        bool nudged = false;
+        if (MovesTheWalk(type, *reinterpret_cast<MSG*>(lParam), nudged))
+            Advance(nudged);
+        InterlockedExchange(&acting, 0);
+    }
+    // The hook handle is ignored here.
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 LRESULT CALLBACK ClassicTreeHookProc(int code, WPARAM wParam, LPARAM lParam) {
-    ActOnce(code, OldFolderBrowser, *reinterpret_cast<const MSG*>(lParam));
-    return CallNextHookEx(sharedHook, code, wParam, lParam);
+    return Hook(OldFolderBrowser, code, wParam, lParam);
 }
 
 LRESULT CALLBACK NameSpaceTreeHookProc(int code, WPARAM wParam, LPARAM lParam) {
-    const MSG* message = reinterpret_cast<const MSG*>(lParam);
-    if (message->message == WM_NULL)
-        ActOnce(code, NewFolderBrowser, *message);
-    return CallNextHookEx(sharedHook, code, wParam, lParam);
+    return Hook(NewFolderBrowser, code, wParam, lParam);
 }
 
 } // namespace
@@ -202,15 +211,15 @@ CVLIB_API HHOOK CVLib_SetFolderDialog(HWND dialog, HWND carrier, DialogType type
     else
         return nullptr;
     const DWORD dialogThread = GetWindowThreadProcessId(dialog, nullptr);
-    if (dialogThread == 0)
+    const UINT arming = ArmingMessage();
+    if (dialogThread == 0 || arming == 0)
         return nullptr;
-    InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&sharedHook), nullptr);
-    InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&sharedDialog), dialog);
-    InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&sharedCarrier), carrier);
-    InterlockedExchange(&sharedType, type);
-    InterlockedIncrement(reinterpret_cast<LONG volatile*>(&sharedInstallation));
     const HHOOK installed = SetWindowsHookExW(WH_GETMESSAGE, procedure, moduleHandle, dialogThread);
-    InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&sharedHook), installed);
-    PostMessageW(dialog, WM_NULL, 0, 0);
+    if (installed == nullptr)
+        return nullptr;
+    if (!PostMessageW(dialog, arming, reinterpret_cast<WPARAM>(carrier), static_cast<LPARAM>(type))) {
+        UnhookWindowsHookEx(installed);
+        return nullptr;
+    }
     return installed;
 }

@@ -10,6 +10,7 @@
 #include "folderdialogs/display_path.h"
 #include "folderdialogs/hand_over.h"
 #include "folderdialogs/process_bitness.h"
+#include "hooklib/CorvaneLib.h"
 #include "inspect/dialog_facts.h"
 #include "inspect/recognition_report.h"
 #include "inspect/window_tree.h"
@@ -22,6 +23,15 @@ const std::wstring kProgram = L"" CORVANE_PROGRAM_FILE;
 
 std::wstring Quoted(const std::wstring& text) {
     return L"\"" + text + L"\"";
+}
+
+// The display path's components, each quoted (a component may hold a
+// backslash or a leading blank), from the top down.
+std::wstring ReadableDisplayPath(const std::wstring& displayPath) {
+    std::wstring readable = L"\"";
+    for (const wchar_t unit : displayPath)
+        readable += unit == cvlib::kComponentSeparator ? std::wstring(L"\" > \"") : std::wstring(1, unit);
+    return readable + L"\"";
 }
 
 std::wstring IntegrityRefusal(std::optional<DWORD> dialogLevel, std::optional<DWORD> ownLevel) {
@@ -162,8 +172,9 @@ private:
         if (!folderPart.empty())
             out_.Line(std::wstring(L"  folder exists: ") + (IsExistingDirectory(folderPart) ? L"yes" : L"no"));
         const std::wstring displayPath = ResolveDisplayPath(*path);
-        out_.Line(L"  display path for a folder dialog: " +
-                  (displayPath.empty() ? L"none, the shell cannot name every level" : Quoted(displayPath)));
+        out_.Line(L"  display path for a folder dialog: " + (displayPath.empty()
+                                                                ? L"none, the shell cannot name every level"
+                                                                : ReadableDisplayPath(displayPath)));
 
         if (!chosen())
             return;

@@ -43,6 +43,18 @@ corvane_stop_environment() {
   fi
 }
 
+# Drive Y: of the prefix, a folder under build/ whose label holds backslashes,
+# as the shell names a mapped network drive ("Public (\\nas) (Y:)"). Wine
+# reads a drive's label from the .windows-label file at its root when its
+# server starts, so this is done before the server is.
+corvane_map_labelled_drive() {
+  local root=$CORVANE_ROOT/build/labelled-drive
+  mkdir -p "$root" "$WINEPREFIX/dosdevices"
+  printf '%s\n' 'Public (\\nas)' >"$root/.windows-label"
+  ln -sfn "$root" "$WINEPREFIX/dosdevices/y:"
+  export CORVANE_LABELLED_DRIVE='Y:'
+}
+
 corvane_start_environment() {
   local display
   display=$(corvane_free_display)
@@ -64,6 +76,7 @@ corvane_start_environment() {
     "$CORVANE_WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wineserver -w
   fi
+  corvane_map_labelled_drive
   wineserver -p
   "$CORVANE_WINE64" wineboot >/dev/null 2>&1 || true
   echo "[wine] display $DISPLAY, prefix $WINEPREFIX"

@@ -1,7 +1,7 @@
 cmake_policy(SET CMP0057 NEW)
 # Checks the built hook library and a program that links it: the library
-# imports user32.dll alone, exports one name (EXPORT when given) and has a
-# ".shared" section shared between processes; the program imports system
+# imports user32.dll alone, exports one name (EXPORT when given) and has no
+# section shared between processes; the program imports system
 # DLLs and its hook library only; the inspector, when INSPECTOR names it,
 # system DLLs only. With SHIPPED set, all are small and (where objdump reads
 # them) stripped. The files are read with OBJDUMP (GNU objdump, any PE file)
@@ -79,33 +79,37 @@ function(exported_names file out)
   set(${out} "${names}" PARENT_SCOPE)
 endfunction()
 
-# Whether file has a section of that name flagged as shared between processes.
-function(has_shared_section file section out)
-  set(${out} FALSE PARENT_SCOPE)
+# The names of file's sections that are flagged as shared between processes
+# (IMAGE_SCN_MEM_SHARED).
+function(shared_sections file out)
+  set(names "")
   if(DUMPBIN)
     dump(${file} /headers text)
     # Each section header: its name right-aligned before " name", later its
     # characteristics in hex before " flags".
-    string(REPLACE "." "\\." pattern "${section}")
-    if(NOT text MATCHES "\n *${pattern} name\n")
-      return()
-    endif()
-    string(FIND "${text}" "${CMAKE_MATCH_0}" at)
-    string(SUBSTRING "${text}" ${at} -1 header)
-    if(header MATCHES "\n *([0-9A-F]+) flags\n")
-      # IMAGE_SCN_MEM_SHARED
-      math(EXPR shared "0x${CMAKE_MATCH_1} & 0x10000000")
-      if(shared)
-        set(${out} TRUE PARENT_SCOPE)
+    string(REGEX MATCHALL "\n *[^ \n]+ name\n" name_lines "${text}")
+    foreach(name_line IN LISTS name_lines)
+      string(REGEX REPLACE "^\n *([^ \n]+) name\n$" "\\1" name "${name_line}")
+      string(FIND "${text}" "${name_line}" at)
+      string(SUBSTRING "${text}" ${at} -1 header)
+      if(header MATCHES "\n *([0-9A-F]+) flags\n")
+        math(EXPR shared "0x${CMAKE_MATCH_1} & 0x10000000")
+        if(shared)
+          list(APPEND names "${name}")
+        endif()
       endif()
-    endif()
+    endforeach()
   else()
     dump(${file} -h text)
-    string(REPLACE "." "\\." pattern "${section}")
-    if(text MATCHES " ${pattern} [^\n]*\n[^\n]*SHARED")
-      set(${out} TRUE PARENT_SCOPE)
-    endif()
+    # A section's line, then its flags on the next one.
+    string(REGEX MATCHALL "\n +[0-9]+ [^ \n]+ [^\n]*\n[^\n]*" sections "${text}")
+    foreach(section IN LISTS sections)
+      if(section MATCHES "SHARED" AND section MATCHES "^\n +[0-9]+ ([^ \n]+) ")
+        list(APPEND names "${CMAKE_MATCH_1}")
+      endif()
+    endforeach()
   endif()
+  set(${out} "${names}" PARENT_SCOPE)
 endfunction()
 
 imported_dlls(${LIBRARY} library_imports)
@@ -120,9 +124,11 @@ endif()
 if(EXPORT AND NOT exports STREQUAL EXPORT)
   message(FATAL_ERROR "hook library exports ${exports}, not ${EXPORT}")
 endif()
-has_shared_section(${LIBRARY} .shared shared)
-if(NOT shared)
-  message(FATAL_ERROR "hook library has no .shared section shared between processes")
+# Every process that maps a shared section sees the same data, in every
+# session and at every integrity level: the library keeps none.
+shared_sections(${LIBRARY} shared)
+if(shared)
+  message(FATAL_ERROR "hook library has sections shared between processes: ${shared}")
 endif()
 
 get_filename_component(library_name ${LIBRARY} NAME)
@@ -138,7 +144,8 @@ if(NOT library_name IN_LIST program_imports)
   message(FATAL_ERROR "program does not import ${library_name}")
 endif()
 
-message(STATUS "binaries checked: ${library_name} imports user32.dll only and exports ${exports}; "
+message(STATUS "binaries checked: ${library_name} imports user32.dll only, exports ${exports} and shares no "
+               "section; "
                "program imports ${program_imports}")
 
 # The inspector changes nothing: it does not even load the hook library.

@@ -12,6 +12,7 @@
 
 #include "folderdialogs/display_path.h"
 #include "folderdialogs/tree_selection.h"
+#include "hooklib/CorvaneLib.h"
 #include "support/host.h"
 #include "support/text.h"
 #include "support/windows.h"
@@ -35,16 +36,18 @@ int IdentifierListLength(const std::wstring& path) {
     return length;
 }
 
+constexpr wchar_t kSeparator = cvlib::kComponentSeparator;
+
 int ComponentCount(const std::wstring& displayPath) {
-    return static_cast<int>(std::count(displayPath.begin(), displayPath.end(), L'\\')) + 1;
+    return static_cast<int>(std::count(displayPath.begin(), displayPath.end(), kSeparator)) + 1;
 }
 
 void ExpectWellFormed(const std::wstring& path, const std::wstring& displayPath) {
     SCOPED_TRACE(std::string(path.begin(), path.end()));
     ASSERT_FALSE(displayPath.empty());
-    EXPECT_NE(displayPath.front(), L'\\');
-    EXPECT_NE(displayPath.back(), L'\\');
-    EXPECT_EQ(displayPath.find(L"\\\\"), std::wstring::npos);
+    EXPECT_NE(displayPath.front(), kSeparator);
+    EXPECT_NE(displayPath.back(), kSeparator);
+    EXPECT_EQ(displayPath.find(std::wstring(2, kSeparator)), std::wstring::npos);
     EXPECT_EQ(ComponentCount(displayPath), IdentifierListLength(path));
 }
 
@@ -54,9 +57,10 @@ TEST(ResolveDisplayPath, HasOneComponentPerIdentifierEntry) {
     const std::wstring file = folder.MakeFile(L"one\\notes.txt");
     for (const std::wstring& path : {std::wstring(L"C:\\"), std::wstring(L"C:\\windows\\system32"), nested, file})
         ExpectWellFormed(path, ResolveDisplayPath(path));
-    EXPECT_EQ(ResolveDisplayPath(nested), ResolveDisplayPath(folder.path()) + L"\\one\\two words\\three");
+    EXPECT_EQ(ResolveDisplayPath(nested), ResolveDisplayPath(folder.path()) + kSeparator + L"one" + kSeparator +
+                                              L"two words" + kSeparator + L"three");
     const std::wstring fileDisplay = ResolveDisplayPath(file);
-    EXPECT_EQ(fileDisplay.substr(0, fileDisplay.rfind(L'\\')), ResolveDisplayPath(folder.path() + L"\\one"))
+    EXPECT_EQ(fileDisplay.substr(0, fileDisplay.rfind(kSeparator)), ResolveDisplayPath(folder.path() + L"\\one"))
         << "a file's display path is its folder's plus its own name";
 }
 

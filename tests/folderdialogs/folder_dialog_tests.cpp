@@ -37,6 +37,29 @@ TEST(SystemFolderDialog, BothStylesReachAFolderSeveralLevelsDeep) {
     }
 }
 
+// The shell names a drive after its label, which may hold backslashes, as a
+// mapped network drive's "Public (\\nas)" does. The test environment maps
+// such a drive for Wine (which reads the label when its server starts).
+TEST(SystemFolderDialog, DriveWhoseNameHoldsBackslashes) {
+    wchar_t drive[8] = L"";
+    if (GetEnvironmentVariableW(L"CORVANE_LABELLED_DRIVE", drive, 8) == 0)
+        GTEST_SKIP() << "no drive with a labelled root here (the Wine environment script maps one)";
+    const std::wstring root = std::wstring(drive) + L"\\";
+    wchar_t label[MAX_PATH + 1] = L"";
+    ASSERT_TRUE(GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0));
+    ASSERT_NE(std::wstring(label).find(L'\\'), std::wstring::npos)
+        << "the label reads \"" << test::ToUtf8(label) << "\": the drive was mapped after Wine's server started";
+    CreateDirectoryW((root + L"sub").c_str(), nullptr);
+    CreateDirectoryW((root + L"sub\\deeper").c_str(), nullptr);
+    const std::wstring target = root + L"sub\\deeper";
+    ASSERT_NE(corvane::ResolveDisplayPath(target).find(std::wstring(label) + L" ("), std::wstring::npos);
+    for (const wchar_t* style : {L"--old", L"--new"}) {
+        SCOPED_TRACE(test::ToUtf8(style));
+        HostDialog host({L"browse", style});
+        ExpectNavigatedAndReturned(host, target);
+    }
+}
+
 TEST(SystemFolderDialog, SecondRunOnTheSameDialogReachesItsOwnFolder) {
     test::TempFolder folder;
     const std::wstring first = folder.MakeFolder(L"first\\inner");
@@ -128,8 +151,9 @@ TEST(SystemFolderDialog, CarrierTakesRepliesOnlyAddressedToItself) {
     const test::OwnedWindow other = test::CreateTopLevel(L"STATIC");
     PostThreadMessageW(GetCurrentThreadId(), cvlib::kWalkFinished, 0, 0);
     PostMessageW(other.get(), cvlib::kWalkFinished, 0, 0);
-    corvane::FolderHookSession session(host.dialog(), corvane::ResolveDisplayPath(folder.path()) + L"\\missing",
-                                       OldFolderBrowser);
+    corvane::FolderHookSession session(
+        host.dialog(), corvane::ResolveDisplayPath(folder.path()) + cvlib::kComponentSeparator + L"missing",
+        OldFolderBrowser);
     ASSERT_TRUE(session);
     EXPECT_EQ(session.AwaitOutcome(), corvane::WalkReply::NotReached);
     session.End();
@@ -186,6 +210,43 @@ TEST(NameSpaceStandIn, LevelThatHangsTheDialogEndsWithMinusOneWithinTheBound) {
     EXPECT_EQ(RunCorvane({target}, test::ThisArch(), corvane::kWalkBoundMs + 5000), -1);
     EXPECT_TRUE(host.WaitFor(L"SLOW", 0).has_value()) << "the walk never reached the slow level";
     EXPECT_FALSE(host.process().WaitForExit(0).has_value()) << "the dialog's program ended";
+}
+
+// Children that come 2 s after each expansion, three levels in a row (a
+// network share that wakes slowly): the run waits for each level and reaches
+// the target. A user who switched to another window meanwhile (the stand-in
+// takes the foreground back after each activation) is pulled back to the
+// dialog at most once for each waiting level, and at the end.
+TEST(NameSpaceStandIn, ChildrenLateAtThreeLevelsAreWaitedForWithoutPullingTheUserBack) {
+    test::TempFolder folder;
+    const std::wstring target = folder.MakeFolder(L"one\\two\\three");
+    HostDialog host({L"folder-standin", L"--late-children", L"2000", L"--late-under", folder.path(),
+                     L"--steal-foreground", L"300"});
+    ASSERT_TRUE(host.WaitFor(L"STOLEN"));
+    const std::size_t before = host.Lines(L"ACTIVATED").size();
+    ASSERT_EQ(RunCorvane({target}), 0);
+    EXPECT_TRUE(host.SelectionBecomes(target));
+    test::PumpMessages(300);
+    const std::size_t activations = host.Lines(L"ACTIVATED").size() - before;
+    EXPECT_GE(activations, 1u) << "not even brought to the foreground at the end";
+    EXPECT_LE(activations, 3u + 1u) << "three waiting levels and the end";
+}
+
+// The dialog's thread is kept busy by a selection long enough to count as
+// hung: the run ends with -1, and what the hook had queued for that level
+// (the folder's expansion) does nothing once the thread goes on.
+TEST(NameSpaceStandIn, TreeStaysPutAfterARunThatEndedWithMinusOne) {
+    test::TempFolder folder;
+    const std::wstring slow = folder.MakeFolder(L"slow");
+    const std::wstring target = folder.MakeFolder(L"slow\\beyond");
+    HostDialog host({L"folder-standin", L"--slow-folder", L"slow", L"--slow-ms", L"8000", L"--slow-on-select"});
+    EXPECT_EQ(RunCorvane({target}), -1);
+    ASSERT_TRUE(host.WaitFor(L"SLOWDONE", 10000));
+    test::PumpMessages(500);
+    EXPECT_TRUE(host.Answers());
+    EXPECT_TRUE(test::SamePath(host.LastSelected(), slow)) << "the selection moved on to " << test::ToUtf8(host.LastSelected());
+    for (const std::wstring& expanded : host.Lines(L"EXPANDING"))
+        EXPECT_FALSE(test::SamePath(expanded, slow)) << "the slow folder was expanded after the run had ended";
 }
 
 // Children that appear a while after each expansion: the hook answers not

@@ -9,26 +9,53 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <thread>
 
 #include "hooklib/CorvaneLib.h"
+#include "hooklib/tree_walk.h"
 #include "support/windows.h"
 
 namespace {
 
 namespace test = corvane::test;
 
+std::wstring Path(std::initializer_list<const wchar_t*> components) {
+    std::wstring path;
+    for (const wchar_t* component : components) {
+        if (!path.empty())
+            path += cvlib::kComponentSeparator;
+        path += component;
+    }
+    return path;
+}
+
+// A folder item, which announces children as a folder dialog's do.
 HTREEITEM AddItem(HWND tree, HTREEITEM parent, const wchar_t* text) {
     TVINSERTSTRUCTW insert{};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT;
+    insert.item.mask = TVIF_TEXT | TVIF_CHILDREN;
+    insert.item.cChildren = 1;
     insert.item.pszText = const_cast<wchar_t*>(text);
     return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 HTREEITEM SelectedItem(HWND tree) {
     return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+}
+
+// Gives the tree another window procedure, which passes what it does not
+// handle on with CallTreeProcedure. (Wine's comctl32 subclassing looks up a
+// window property on every message, far too slow for a walk's 65,536 items.)
+void SubclassTree(HWND tree, WNDPROC procedure) {
+    SetWindowLongPtrW(tree, GWLP_USERDATA, GetWindowLongPtrW(tree, GWLP_WNDPROC));
+    SetWindowLongPtrW(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
+}
+
+LRESULT CallTreeProcedure(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallWindowProcW(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(tree, GWLP_USERDATA)), tree, message, wParam,
+                           lParam);
 }
 
 // Builds the tree a folder dialog of the given type has, in the place where
@@ -104,10 +131,13 @@ public:
     // messages are still answered.
     bool Hold() const { return PostAndWaitForMark(kHold); }
     void Release() const { SetEvent(release_); }
+    // The thread message that holds the thread once retrieved, for the
+    // thread's own code to post; then WaitUntilHeld.
+    static constexpr UINT kHold = WM_APP + 41;
+    bool WaitUntilHeld() const { return WaitAnsweringSentMessages(mark_, 10000); }
 
 private:
     static constexpr UINT kMark = WM_APP + 40;
-    static constexpr UINT kHold = WM_APP + 41;
 
     bool PostAndWaitForMark(UINT message) const {
         return PostThreadMessageW(threadId_, message, 0, 0) && WaitAnsweringSentMessages(mark_, 10000);
@@ -126,6 +156,7 @@ struct Replies {
     int finished = 0;
     int notYet = 0;
     int notReached = 0;
+    WPARAM lastNotYetLevel = 0;
     int total() const { return finished + notYet + notReached; }
 };
 
@@ -141,6 +172,8 @@ void TakeReplies(Replies& replies, const std::function<bool(const Replies&)>& en
                 DispatchMessageW(&message);
             replies.finished += toCarrier && message.message == cvlib::kWalkFinished;
             replies.notYet += toCarrier && message.message == cvlib::kWalkNotYet;
+            if (toCarrier && message.message == cvlib::kWalkNotYet)
+                replies.lastNotYetLevel = message.wParam;
             replies.notReached += toCarrier && message.message == cvlib::kWalkNotReached;
         }
         const DWORD elapsed = GetTickCount() - start;
@@ -148,12 +181,6 @@ void TakeReplies(Replies& replies, const std::function<bool(const Replies&)>& en
             return;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
     }
-}
-
-Replies AwaitReplies(const std::function<bool(const Replies&)>& enough) {
-    Replies replies;
-    TakeReplies(replies, enough, 10000);
-    return replies;
 }
 
 // Waits for count replies, then takes whatever else the messages that the
@@ -178,11 +205,15 @@ public:
                                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleW(nullptr),
                                    nullptr)),
           hook_(CVLib_SetFolderDialog(dialog.dialog(), carrier_.get(), type)) {}
-    ~Installation() {
+    ~Installation() { Unhook(); }
+    HHOOK hook() const { return hook_; }
+    // The end of a run: its hook removed, then its carrier destroyed.
+    void Unhook() {
         if (hook_ != nullptr)
             UnhookWindowsHookEx(hook_);
+        hook_ = nullptr;
     }
-    HHOOK hook() const { return hook_; }
+    void DestroyCarrier() { carrier_.Reset(); }
 
 private:
     test::OwnedWindow carrier_;
@@ -201,68 +232,90 @@ TEST(HookLibrary, OtherTypesAndVanishedDialogsInstallNothing) {
     for (DialogType type : {StandardFileDialog, KeyboardFileDialog, OfficeFileDialog, FolderPickerOrItemDialog}) {
         EXPECT_EQ(CVLib_SetFolderDialog(dialog.get(), carrier.get(), type), nullptr);
         MSG message;
-        bool nudged = false;
-        while (PeekMessageW(&message, dialog.get(), 0, 0, PM_REMOVE))
-            nudged = nudged || message.message == WM_NULL;
-        EXPECT_FALSE(nudged) << "type " << type << " posted WM_NULL to the dialog";
+        EXPECT_FALSE(PeekMessageW(&message, dialog.get(), 0, 0, PM_REMOVE))
+            << "type " << type << " posted message " << message.message << " to the dialog";
     }
     const HWND vanished = dialog.get();
     dialog.Reset();
     EXPECT_EQ(CVLib_SetFolderDialog(vanished, carrier.get(), OldFolderBrowser), nullptr);
 }
 
-TEST(HookLibrary, NewStyleHookAdvancesOnlyOnWmNull) {
-    DialogThread dialog(NewFolderBrowser);
-    const HTREEITEM alpha = AddItem(dialog.tree(), dialog.root(), L"Alpha");
-    const HTREEITEM slow = AddItem(dialog.tree(), alpha, L"Slow");
+// The hook acts on the message that arms it, on its own marks and on nudges
+// (WM_NULL to the dialog); a level waiting for children answers each nudge.
+// Other messages, and WM_NULL with other parameters, change nothing.
+TEST(HookLibrary, HookAdvancesOnNudgesAndItsOwnMarksOnly) {
+    for (DialogType type : {OldFolderBrowser, NewFolderBrowser}) {
+        SCOPED_TRACE(StyleName(type));
+        DialogThread dialog(type);
+        const HTREEITEM alpha = AddItem(dialog.tree(), dialog.root(), L"Alpha");
+        const HTREEITEM slow = AddItem(dialog.tree(), alpha, L"Slow");
 
-    Installation installation(dialog, NewFolderBrowser, L"Alpha\\Slow\\Leaf");
-    ASSERT_NE(installation.hook(), nullptr);
-    Replies replies = AwaitExactly(dialog, 1);
-    EXPECT_EQ(replies.notYet, 1) << "the export's own WM_NULL starts the walk";
-    EXPECT_EQ(replies.total(), 1);
-    EXPECT_EQ(SelectedItem(dialog.tree()), slow);
+        Installation installation(dialog, type, Path({L"Alpha", L"Slow", L"Leaf"}));
+        ASSERT_NE(installation.hook(), nullptr);
+        Replies replies = AwaitExactly(dialog, 1);
+        EXPECT_EQ(replies.notYet, 1) << "the arming message starts the walk";
+        EXPECT_EQ(replies.lastNotYetLevel, 1u) << "the level of Slow";
+        EXPECT_EQ(replies.total(), 1);
+        EXPECT_EQ(SelectedItem(dialog.tree()), slow);
 
-    for (UINT other : {UINT{WM_USER}, UINT{WM_TIMER}, UINT{WM_APP + 7}})
-        PostMessageW(dialog.dialog(), other, 0, 0);
-    EXPECT_EQ(RepliesSoFar(dialog).total(), 0) << "messages other than WM_NULL change nothing";
+        for (UINT other : {UINT{WM_USER}, UINT{WM_TIMER}, UINT{WM_APP + 7}})
+            PostMessageW(dialog.dialog(), other, 0, 0);
+        PostMessageW(dialog.dialog(), WM_NULL, 1, 0);
+        PostMessageW(dialog.tree(), WM_NULL, cvlib::kCarriedOutMark, 0);
+        EXPECT_EQ(RepliesSoFar(dialog).total(), 0) << "messages other than nudges change nothing";
 
-    PostMessageW(dialog.dialog(), WM_NULL, 0, 0);
-    replies = AwaitExactly(dialog, 1);
-    EXPECT_EQ(replies.notYet, 1);
-    EXPECT_EQ(replies.total(), 1);
+        PostMessageW(dialog.dialog(), WM_NULL, 0, 0);
+        replies = AwaitExactly(dialog, 1);
+        EXPECT_EQ(replies.notYet, 1);
+        EXPECT_EQ(replies.total(), 1);
 
-    const HTREEITEM leaf = AddItem(dialog.tree(), slow, L"Leaf");
-    PostMessageW(dialog.dialog(), WM_NULL, 0, 0);
-    replies = AwaitExactly(dialog, 1);
-    EXPECT_EQ(replies.finished, 1);
-    EXPECT_EQ(replies.total(), 1);
-    EXPECT_EQ(SelectedItem(dialog.tree()), leaf);
+        const HTREEITEM leaf = AddItem(dialog.tree(), slow, L"Leaf");
+        PostMessageW(dialog.dialog(), WM_NULL, 0, 0);
+        replies = AwaitExactly(dialog, 1);
+        EXPECT_EQ(replies.finished, 1);
+        EXPECT_EQ(replies.total(), 1);
+        EXPECT_EQ(SelectedItem(dialog.tree()), leaf);
 
-    PostMessageW(dialog.dialog(), WM_NULL, 0, 0);
-    EXPECT_EQ(RepliesSoFar(dialog).total(), 0) << "after finishing the hook only passes calls on";
+        PostMessageW(dialog.dialog(), WM_NULL, 0, 0);
+        EXPECT_EQ(RepliesSoFar(dialog).total(), 0) << "after finishing the hook only passes calls on";
+    }
 }
 
-TEST(HookLibrary, OldStyleHookAdvancesOnEveryRetrievedMessage) {
-    DialogThread dialog(OldFolderBrowser);
-    const HTREEITEM alpha = AddItem(dialog.tree(), dialog.root(), L"Alpha");
-    const HTREEITEM slow = AddItem(dialog.tree(), alpha, L"Slow");
+std::atomic<bool> holdOnNextRead{false};
 
-    Installation installation(dialog, OldFolderBrowser, L"Alpha\\Slow\\Leaf");
-    ASSERT_NE(installation.hook(), nullptr);
-    EXPECT_GE(AwaitReplies([](const Replies& r) { return r.notYet >= 1; }).notYet, 1);
-    EXPECT_EQ(SelectedItem(dialog.tree()), slow);
+// The walk's first read of an item makes the dialog's thread hold before it
+// retrieves the mark that the walk posts next.
+LRESULT CALLBACK HoldingAfterFirstRead(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == TVM_GETITEMW && holdOnNextRead.exchange(false))
+        PostThreadMessageW(GetCurrentThreadId(), DialogThread::kHold, 0, 0);
+    return CallTreeProcedure(tree, message, wParam, lParam);
+}
 
-    PostMessageW(dialog.dialog(), WM_USER, 0, 0);
-    EXPECT_GE(RepliesSoFar(dialog).notYet, 1) << "any retrieved message is another attempt";
-
-    const HTREEITEM leaf = AddItem(dialog.tree(), slow, L"Leaf");
-    PostMessageW(dialog.dialog(), WM_USER, 0, 0);
-    const Replies replies = AwaitReplies([](const Replies& r) { return r.finished >= 1; });
-    EXPECT_EQ(replies.finished, 1);
-    EXPECT_EQ(replies.notReached, 0);
-    EXPECT_EQ(SelectedItem(dialog.tree()), leaf);
-    EXPECT_EQ(RepliesSoFar(dialog).total(), 0) << "after finishing the hook only passes calls on";
+// A run ends while the hook's mark for Alpha is still queued: with its hook
+// left in place but its carrier gone, or with the next run's hook installed
+// (for a folder the tree does not have). The mark stays an empty message.
+TEST(HookLibrary, MarksOfARunThatEndedSelectNothing) {
+    for (const bool nextRun : {false, true}) {
+        SCOPED_TRACE(nextRun ? "next run installed" : "hook left in place");
+        holdOnNextRead = true;
+        DialogThread dialog(OldFolderBrowser, [](HWND tree, HTREEITEM root) {
+            AddItem(tree, root, L"Alpha");
+            SubclassTree(tree, HoldingAfterFirstRead);
+        });
+        Installation ended(dialog, OldFolderBrowser, L"Alpha");
+        ASSERT_TRUE(dialog.WaitUntilHeld());
+        if (nextRun)
+            ended.Unhook();
+        ended.DestroyCarrier();
+        std::unique_ptr<Installation> next;
+        if (nextRun)
+            next = std::make_unique<Installation>(dialog, OldFolderBrowser, L"Missing");
+        dialog.Release();
+        const Replies replies = AwaitExactly(dialog, nextRun ? 1 : 0);
+        EXPECT_EQ(replies.notReached, nextRun ? 1 : 0);
+        EXPECT_EQ(replies.total(), replies.notReached);
+        EXPECT_EQ(SelectedItem(dialog.tree()), nullptr) << "the ended run's mark selected its item";
+    }
 }
 
 // A dialog process keeps the library mapped after the first run's hook is
@@ -276,40 +329,27 @@ TEST(HookLibrary, EachInstallationStartsAFreshWalk) {
         const HTREEITEM first = AddItem(dialog.tree(), alpha, L"First");
         const HTREEITEM second = AddItem(dialog.tree(), alpha, L"Second");
         {
-            Installation installation(dialog, type, L"Alpha\\First");
+            Installation installation(dialog, type, Path({L"Alpha", L"First"}));
             const Replies replies = AwaitExactly(dialog, 1);
             EXPECT_EQ(replies.finished, 1);
             EXPECT_EQ(replies.total(), 1);
             EXPECT_EQ(SelectedItem(dialog.tree()), first);
         }
         {
-            Installation installation(dialog, type, L"Alpha\\Second");
+            Installation installation(dialog, type, Path({L"Alpha", L"Second"}));
             const Replies replies = AwaitExactly(dialog, 1);
             EXPECT_EQ(replies.finished, 1);
             EXPECT_EQ(replies.total(), 1);
             EXPECT_EQ(SelectedItem(dialog.tree()), second);
         }
         {
-            Installation installation(dialog, type, L"Alpha\\Third");
+            Installation installation(dialog, type, Path({L"Alpha", L"Third"}));
             const Replies replies = AwaitExactly(dialog, 1);
             EXPECT_EQ(replies.notReached, 1);
             EXPECT_EQ(replies.total(), 1);
             EXPECT_EQ(SelectedItem(dialog.tree()), alpha) << "the deepest level reached stays selected";
         }
     }
-}
-
-// Gives the tree another window procedure, which passes what it does not
-// handle on with CallTreeProcedure. (Wine's comctl32 subclassing looks up a
-// window property on every message, far too slow for a walk's 65,536 items.)
-void SubclassTree(HWND tree, WNDPROC procedure) {
-    SetWindowLongPtrW(tree, GWLP_USERDATA, GetWindowLongPtrW(tree, GWLP_WNDPROC));
-    SetWindowLongPtrW(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
-}
-
-LRESULT CallTreeProcedure(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
-    return CallWindowProcW(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(tree, GWLP_USERDATA)), tree, message, wParam,
-                           lParam);
 }
 
 // A tree whose "next sibling" answer never runs out (here: every item is its
@@ -365,7 +405,7 @@ TEST(HookLibrary, CallsFromInsideAnActingCallPassOn) {
             beta = AddItem(tree, alpha, L"Beta");
             SubclassTree(tree, PumpingOnRead);
         });
-        Installation installation(dialog, type, L"Alpha\\Beta");
+        Installation installation(dialog, type, Path({L"Alpha", L"Beta"}));
         const Replies replies = AwaitExactly(dialog, 1);
         EXPECT_EQ(replies.finished, 1);
         EXPECT_EQ(replies.total(), 1) << "one installation, one reply";
@@ -397,13 +437,13 @@ TEST(HookLibrary, HookLeavesDialogsOfOtherThreadsAlone) {
         DialogThread first(type, prepare);
         DialogThread second(type, prepare);
 
-        Installation one(first, type, L"Alpha\\First");
+        Installation one(first, type, Path({L"Alpha", L"First"}));
         EXPECT_EQ(AwaitExactly(first, 1).finished, 1);
         // The second run installs while its dialog's thread is held, so that
         // the first dialog's thread, with its hook still in place, sees the
         // new installation first.
         ASSERT_TRUE(second.Hold());
-        Installation two(second, type, L"Alpha\\Second");
+        Installation two(second, type, Path({L"Alpha", L"Second"}));
         for (UINT message : {UINT{WM_NULL}, UINT{WM_USER}, UINT{WM_NULL}})
             PostMessageW(first.dialog(), message, 0, 0);
         EXPECT_EQ(RepliesSoFar(first).total(), 0) << "the first dialog's hook acted on the second installation";

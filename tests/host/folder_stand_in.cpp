@@ -3,11 +3,15 @@
 // (tree id 100) and shows the shell's namespace from "Desktop" down, each
 // folder's children filled in only when the folder is expanded. With
 // --late-children MS the children appear that long after the expansion, the
-// way a slow volume or network share answers; with --slow-folder NAME the
-// folder of that name takes --slow-ms MS to expand, its thread busy listing
-// it. --extra-items N puts N more
-// items (no folders behind them) before the desktop's own children, and
-// --long-item N one item with an N-character text.
+// way a slow volume or network share answers (with --late-under FOLDER only
+// for that folder and those below it); with --slow-folder NAME the folder of
+// that name takes --slow-ms MS to expand (with --slow-on-select: to select),
+// its thread busy all the while. --extra-items N puts N more items (no
+// folders behind them) before the desktop's own children, and --long-item N
+// one item with an N-character text. With --steal-foreground MS a second
+// window of the stand-in takes the foreground back MS after each activation
+// of the dialog, as a user who switched away; every activation of the
+// inactive dialog is reported.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -18,8 +22,10 @@
 #include <vector>
 
 #include "dialog_template.h"
+#include "hooklib/CorvaneLib.h"
 #include "host.h"
 #include "support/layouts.h"
+#include "support/windows.h"
 
 namespace corvane::host {
 namespace {
@@ -28,6 +34,7 @@ constexpr wchar_t kNameSpaceClass[] = L"SHBrowseForFolder ShellNameSpace Control
 constexpr int kNameSpaceTreeId = 100;
 constexpr int kTitleId = 14146;
 constexpr UINT_PTR kLateChildrenTimer = 0x1A7E;
+constexpr UINT_PTR kStealForegroundTimer = 0x5EA1;
 
 // Absolute item identifier lists of the tree's items, freed at exit.
 class ItemLists {
@@ -49,8 +56,13 @@ struct FolderStandIn {
     HWND dialog = nullptr;
     HWND tree = nullptr;
     int lateChildrenMs = 0;
+    std::wstring lateUnder;
     std::wstring slowFolder;
     int slowMs = 0;
+    bool slowOnSelect = false;
+    int stealForegroundMs = 0;
+    test::OwnedWindow decoy;
+    bool active = false;
     int extraItems = 0;
     int longItemLength = 0;
     std::set<HTREEITEM> expandedOnce;
@@ -149,24 +161,45 @@ std::wstring TextOf(HWND tree, HTREEITEM item) {
     return text;
 }
 
+std::wstring PathOf(PIDLIST_ABSOLUTE list) {
+    wchar_t path[MAX_PATH * 4] = L"";
+    return list != nullptr && SHGetPathFromIDListW(list, path) ? path : L"";
+}
+
+// The selection or expansion of the slow folder keeps the thread busy.
+void BeSlowAt(HTREEITEM item) {
+    if (standIn.slowFolder.empty() || TextOf(standIn.tree, item) != standIn.slowFolder)
+        return;
+    Report(L"SLOW", standIn.slowFolder);
+    Sleep(static_cast<DWORD>(standIn.slowMs));
+    Report(L"SLOWDONE", standIn.slowFolder);
+}
+
+bool ChildrenComeLate(HTREEITEM item) {
+    if (standIn.lateChildrenMs <= 0)
+        return false;
+    if (standIn.lateUnder.empty())
+        return true;
+    const std::wstring path = PathOf(ListOf(item));
+    const std::size_t length = standIn.lateUnder.size();
+    return path.size() >= length && CompareStringOrdinal(path.c_str(), static_cast<int>(length),
+                                                         standIn.lateUnder.c_str(), static_cast<int>(length),
+                                                         TRUE) == CSTR_EQUAL &&
+           (path.size() == length || path[length] == L'\\');
+}
+
 void OnExpanding(HTREEITEM item) {
     if (!standIn.expandedOnce.insert(item).second)
         return;
-    if (!standIn.slowFolder.empty() && TextOf(standIn.tree, item) == standIn.slowFolder) {
-        Report(L"SLOW", standIn.slowFolder);
-        Sleep(static_cast<DWORD>(standIn.slowMs));
-    }
-    if (standIn.lateChildrenMs <= 0) {
+    Report(L"EXPANDING", PathOf(ListOf(item)));
+    if (!standIn.slowOnSelect)
+        BeSlowAt(item);
+    if (!ChildrenComeLate(item)) {
         FillChildren(item);
         return;
     }
     standIn.waitingForChildren.push_back(item);
     SetTimer(standIn.dialog, kLateChildrenTimer, static_cast<UINT>(standIn.lateChildrenMs), nullptr);
-}
-
-std::wstring PathOf(PIDLIST_ABSOLUTE list) {
-    wchar_t path[MAX_PATH * 4] = L"";
-    return list != nullptr && SHGetPathFromIDListW(list, path) ? path : L"";
 }
 
 LRESULT OnTreeNotify(const NMHDR& header) {
@@ -176,6 +209,8 @@ LRESULT OnTreeNotify(const NMHDR& header) {
     } else if (header.code == TVN_SELCHANGEDW) {
         Report(L"SELECTED", PathOf(ListOf(view.itemNew.hItem)));
         Report(L"TREE", SelectedTreeChain(standIn.tree));
+        if (standIn.slowOnSelect)
+            BeSlowAt(view.itemNew.hItem);
     }
     return 0;
 }
@@ -213,8 +248,23 @@ INT_PTR CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
         standIn.dialog = dialog;
         CreateTree(dialog);
         return TRUE;
+    case WM_ACTIVATE:
+        // Only a change from inactive to active counts: a second request
+        // while active may bring a second WM_ACTIVATE.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            standIn.active = false;
+        } else if (!standIn.active && standIn.stealForegroundMs > 0) {
+            standIn.active = true;
+            Report(L"ACTIVATED");
+            SetTimer(dialog, kStealForegroundTimer, static_cast<UINT>(standIn.stealForegroundMs), nullptr);
+        }
+        return FALSE;
     case WM_TIMER:
-        if (wParam == kLateChildrenTimer) {
+        if (wParam == kStealForegroundTimer) {
+            KillTimer(dialog, kStealForegroundTimer);
+            SetForegroundWindow(standIn.decoy.get());
+            Report(L"STOLEN");
+        } else if (wParam == kLateChildrenTimer) {
             KillTimer(dialog, kLateChildrenTimer);
             for (HTREEITEM item : standIn.waitingForChildren)
                 FillChildren(item);
@@ -253,7 +303,7 @@ std::wstring SelectedTreeChain(HWND tree) {
         if (parent == nullptr)
             break;
         const std::wstring text = TextOf(tree, item);
-        chain = chain.empty() ? text : text + L"\\" + chain;
+        chain = chain.empty() ? text : text + cvlib::kComponentSeparator + chain;
         item = parent;
     }
     return chain;
@@ -264,8 +314,15 @@ int RunFolderStandIn(const Options& options) {
     InitCommonControlsEx(&controls);
     test::RegisterWindowClass(kNameSpaceClass, NameSpaceProcedure);
     standIn.lateChildrenMs = options.GetInt(L"late-children", 0);
+    standIn.lateUnder = options.Get(L"late-under");
     standIn.slowFolder = options.Get(L"slow-folder");
     standIn.slowMs = options.GetInt(L"slow-ms", 0);
+    standIn.slowOnSelect = options.Has(L"slow-on-select");
+    standIn.stealForegroundMs = options.GetInt(L"steal-foreground", 0);
+    if (standIn.stealForegroundMs > 0)
+        standIn.decoy = test::OwnedWindow(CreateWindowExW(0, L"STATIC", L"Another program",
+                                                          WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                                          nullptr, GetModuleHandleW(nullptr), nullptr));
     standIn.extraItems = options.GetInt(L"extra-items", 0);
     standIn.longItemLength = options.GetInt(L"long-item", 0);
 

@@ -51,7 +51,8 @@ int HandOverUnderTurn(const Options& options);
 int WorkUnderTurn();
 
 // Item texts from the root's child down to the tree's selected item, joined
-// by backslashes: what a folder dialog shows as the way to its selection.
+// as in a display path: what a folder dialog shows as the way to its
+// selection.
 std::wstring SelectedTreeChain(HWND tree);
 
 } // namespace corvane::host

@@ -25,8 +25,9 @@
 //                   [--breadcrumb-names] [--box-shown-after MS] [--auto-complete]
 //                   (also ItemOpen, ItemSave, FolderPicker: the item dialogs
 //                    of Windows 10/11; F2-nocombo, which matches no signature)
-//   testhost folder-standin [--late-children MS] [--slow-folder NAME --slow-ms MS]
-//                   [--extra-items N] [--long-item N]
+//   testhost folder-standin [--late-children MS [--late-under FOLDER]]
+//                   [--slow-folder NAME --slow-ms MS [--slow-on-select]]
+//                   [--extra-items N] [--long-item N] [--steal-foreground MS]
 //                                  (new-style folder dialog
 //                                   whose namespace tree shows the shell)
 //   common: [--close-after MS] [--busy-after-ready MS]
@@ -35,7 +36,8 @@
 // (the OK command of a file stand-in, with its box's text), LISTCLOSED, SHOWN,
 // LISTSELECTED <item>,
 // RESULT <path>, CANCEL, CLOSED, KEY <virtual key> <control id> (--report-keys);
-// folder dialogs add TREE <item texts> after each SELECTED.
+// folder dialogs add TREE <item texts> after each SELECTED; the folder
+// stand-in adds EXPANDING <path>, SLOW/SLOWDONE <name>, ACTIVATED and STOLEN.
 
 #include <objbase.h>
 
