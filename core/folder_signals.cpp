@@ -1,9 +1,9 @@
 #include "core/folder_signals.h"
 
-#include <cwctype>
 #include <vector>
 
 #include "core/poll.h"
+#include "core/target_path.h"
 
 namespace corvane {
 namespace {
@@ -49,19 +49,6 @@ HWND FindBreadcrumbToolbar(HWND dialog) {
     return search.found;
 }
 
-bool IsDrivePath(const std::wstring& path) {
-    return path.size() >= 3 && std::iswalpha(path[0]) && path[1] == L':' && path[2] == L'\\';
-}
-
-// "\\server\share", with or without more behind it.
-bool IsUncPath(const std::wstring& path) {
-    if (path.size() < 5 || path.compare(0, 2, L"\\\\") != 0)
-        return false;
-    const std::size_t shareStart = path.find(L'\\', 2);
-    return shareStart != std::wstring::npos && shareStart > 2 && shareStart + 1 < path.size() &&
-           path[shareStart + 1] != L'\\';
-}
-
 std::wstring WithoutTrailingBackslash(std::wstring path) {
     while (path.size() > 3 && path.back() == L'\\')
         path.pop_back();
@@ -98,7 +85,7 @@ std::optional<std::wstring> FolderOfBreadcrumbText(const std::wstring& text) {
     if (labelEnd == std::wstring::npos)
         return std::nullopt;
     std::wstring folder = text.substr(labelEnd + 2);
-    if (!IsDrivePath(folder) && !IsUncPath(folder))
+    if (!IsDriveOrSharePath(folder))
         return std::nullopt;
     return folder;
 }

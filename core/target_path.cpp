@@ -106,6 +106,12 @@ std::optional<std::wstring> AbsoluteTargetPath(const std::wstring& target) {
     return FullPathName(path);
 }
 
+bool IsDriveOrSharePath(const std::wstring& path) {
+    if (path.size() >= 3 && StartsWithDrive(path) && IsSeparator(path[2]))
+        return true;
+    return StartsLikeUnc(path) && !HasDevicePrefix(path) && NamesServerAndShare(path);
+}
+
 bool IsExistingDirectory(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

@@ -21,6 +21,10 @@ std::optional<std::wstring> AbsoluteTargetPath(const std::wstring& path);
 // alone, "C:" names the current folder on that drive.
 void SplitTargetPath(const std::wstring& path, std::wstring& folderPart, std::wstring& fileNamePart);
 
+// True when the path names a place on a drive ("C:\...") or a share
+// ("\\server\share..."): not relative, not a bare "C:", not a device path.
+bool IsDriveOrSharePath(const std::wstring& path);
+
 // True when the text names an existing directory, as seen by this process.
 bool IsExistingDirectory(const std::wstring& path);
 
